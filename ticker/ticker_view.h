@@ -2,16 +2,13 @@
 // What the watch cycle and the alarm step may do to the ticker window. The program implements it
 // over the real controls; unit tests implement it over a fake that records every call.
 
-#include <cstdint>
 #include <string>
+
+#include "quote/colour.h"
 
 namespace ticker {
 
-// Colours in the 0x00BBGGRR layout.
-using Colour = std::uint32_t;
-constexpr Colour kRed = 0x0000FF;
-constexpr Colour kGreen = 0x00FF00;
-constexpr Colour kWhite = 0xFFFFFF;
+using quote::Colour;
 
 enum class Control {
     AlarmCheck,    // 选择框1
