@@ -1,0 +1,3 @@
+add_executable(ticker_window_tests ${CMAKE_CURRENT_LIST_DIR}/ticker_window_test.cpp)
+target_link_libraries(ticker_window_tests PRIVATE ticker_platform GTest::gtest_main)
+add_wine_test(ticker_window_under_wine ticker_window_tests)
