@@ -1,0 +1,1 @@
+add_wine_script_test(ticker_window_e2e ${CMAKE_CURRENT_LIST_DIR}/ticker_window_e2e.py)
