@@ -10,6 +10,13 @@ namespace ticker {
 
 using quote::Colour;
 
+// The prompts shown when Start finds an input missing.
+enum class Prompt {
+    MissingCode,   // "请填写完整的股票代码！"
+    MissingLower,  // "请设定价格下限预警！"
+    MissingUpper,  // "请设定价格上限预警！"
+};
+
 enum class Control {
     AlarmCheck,    // 选择框1
     PriceLabel,    // 透明标签1
@@ -29,6 +36,7 @@ public:
     virtual bool isOpen() const = 0;
 
     virtual std::string text(Control c) const = 0;  // GBK
+    virtual std::string initialText(Control c) const = 0;  // the text the control opened with
     virtual void setText(Control c, const std::string& gbk) = 0;
     virtual void setTextColour(Control c, Colour colour) = 0;
     virtual void setVisible(Control c, bool visible) = 0;
@@ -37,8 +45,8 @@ public:
     // Milliseconds; negative counts as 0, 0 stops, the same value again does nothing.
     virtual void setTimerPeriod(int milliseconds) = 0;
 
-    // A task-modal "提示" message box with the information icon.
-    virtual void showMessage(const std::string& gbk) = 0;
+    // A task-modal "提示" message box with the information icon and an OK button.
+    virtual void showMessage(Prompt prompt) = 0;
 
     // Handles every queued window event (input, repaints, ticks); may close the window.
     virtual void processPendingEvents() = 0;

@@ -117,6 +117,18 @@ int editHeightFor(HWND edit, int height) {
     return height < needed ? needed : height;
 }
 
+const wchar_t* promptText(Prompt prompt) {
+    switch (prompt) {
+    case Prompt::MissingCode:
+        return L"请填写完整的股票代码！";
+    case Prompt::MissingLower:
+        return L"请设定价格下限预警！";
+    case Prompt::MissingUpper:
+        return L"请设定价格上限预警！";
+    }
+    return L"";
+}
+
 std::wstring windowText(HWND window) {
     std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
     text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
@@ -443,8 +455,10 @@ void TickerWindow::setTimerPeriod(int milliseconds) {
     if (change.startWith > 0) SetTimer(window_, kRefreshTimerId, static_cast<UINT>(change.startWith), nullptr);
 }
 
-void TickerWindow::showMessage(const std::string& gbk) {
-    MessageBoxW(nullptr, gbkToWide(gbk).c_str(), L"提示", MB_OK | MB_ICONINFORMATION | MB_TASKMODAL);
+std::string TickerWindow::initialText(Control c) const { return wideToGbk(specOf(c).text); }
+
+void TickerWindow::showMessage(Prompt prompt) {
+    MessageBoxW(nullptr, promptText(prompt), L"提示", MB_OK | MB_ICONINFORMATION | MB_TASKMODAL);
 }
 
 void TickerWindow::processPendingEvents() { program::processPendingEvents(); }

@@ -40,12 +40,13 @@ public:
     // TickerView
     bool isOpen() const override { return window_ != nullptr; }
     std::string text(Control c) const override;
+    std::string initialText(Control c) const override;
     void setText(Control c, const std::string& gbk) override;
     void setTextColour(Control c, Colour colour) override;
     void setVisible(Control c, bool visible) override;
     bool isChecked(Control c) const override;
     void setTimerPeriod(int milliseconds) override;
-    void showMessage(const std::string& gbk) override;
+    void showMessage(Prompt prompt) override;
     void processPendingEvents() override;
     void sleep(int milliseconds) override;
 
