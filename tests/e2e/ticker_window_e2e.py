@@ -7,7 +7,7 @@ import subprocess
 import sys
 import tempfile
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
 from desktop import DESKTOP, KEY_COLOUR, SOURCE_DIR, Screen, Ticker, check, near, session_env  # noqa: E402
 
 WIDTH, HEIGHT = 116, 70

@@ -8,7 +8,7 @@ import subprocess
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-SOURCE_DIR = os.environ.get("TICKER_SOURCE_DIR", os.path.normpath(os.path.join(HERE, "..", "..")))
+SOURCE_DIR = os.environ.get("TICKER_SOURCE_DIR", os.path.normpath(os.path.join(HERE, "..")))
 WINE_RUN = os.path.join(SOURCE_DIR, "tools", "wine-run")
 KEY_COLOUR = (255, 23, 100)
 DESKTOP = (0x3A, 0x6E, 0xA5)
