@@ -1,0 +1,68 @@
+#include "quote/quote_record.h"
+
+#include "quote/number_text.h"
+
+namespace quote {
+namespace {
+
+constexpr size_t kReferenceField = 2;  // zero-based: field 3
+constexpr size_t kPriceField = 3;      // zero-based: field 4
+
+size_t characterLength(std::string_view text, size_t at) {
+    const bool doubleByte = static_cast<unsigned char>(text[at]) >= 0x80 && at + 1 < text.size();
+    return doubleByte ? 2 : 1;
+}
+
+// Where `needle` (ASCII) first starts on a character boundary, or npos. The second byte of a
+// double-byte character may be any byte, so a plain find could match inside a character.
+size_t findCharacters(std::string_view text, std::string_view needle) {
+    for (size_t at = 0; at < text.size(); at += characterLength(text, at)) {
+        if (text.substr(at, needle.size()) == needle) return at;
+    }
+    return std::string_view::npos;
+}
+
+std::string_view quotedRecord(std::string_view replyText) {
+    const size_t quote = findCharacters(replyText, "\"");
+    const std::string_view rest = quote == std::string_view::npos ? replyText : replyText.substr(quote + 1);
+    const size_t end = findCharacters(rest, "\";");
+    return end == std::string_view::npos ? std::string_view() : rest.substr(0, end);
+}
+
+}  // namespace
+
+std::string_view replyTextOf(std::string_view body) {
+    return body.substr(0, body.find('\0'));
+}
+
+std::vector<std::string> extractQuoteFields(std::string_view replyText) {
+    std::string_view record = quotedRecord(replyText);
+    std::vector<std::string> fields;
+    while (!record.empty()) {
+        const size_t comma = findCharacters(record, ",");
+        fields.emplace_back(record.substr(0, comma));
+        if (comma == std::string_view::npos) break;
+        record.remove_prefix(comma + 1);
+    }
+    return fields;
+}
+
+std::optional<DisplayValues> deriveDisplayValues(const std::vector<std::string>& fields) {
+    if (fields.size() <= kPriceField) return std::nullopt;
+    DisplayValues values;
+    values.priceText = fields[kPriceField];
+    values.price = textToReal(values.priceText);
+    // A price of 0 means no trade yet; showing it would read as a fall of 100% and sound the alarm.
+    if (!approxGT(values.price, 0)) return std::nullopt;
+    values.reference = textToReal(fields[kReferenceField]);
+    const double change = values.price - values.reference;
+    const double percent = change / values.reference * 100;
+    values.changeText = realToFixedText(change, 2);
+    values.percentText = realToFixedText(percent, 2) + "%";
+    values.priceColour = approxGE(values.price, values.reference) ? kRed : kGreen;
+    values.changeColour = approxGT(values.price, values.reference) ? kRed : kGreen;
+    values.percentColour = approxGT(percent, 0) ? kRed : kGreen;
+    return values;
+}
+
+}  // namespace quote
