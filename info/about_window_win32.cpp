@@ -24,26 +24,30 @@ constexpr wchar_t kContact[] =
 WindowSpec aboutWindowSpec() {
     const LOGFONTW captionFont = gb2312Font(-14, FW_BOLD);
     const COLORREF magenta = RGB(255, 0, 255);
-    return {InfoRole::About,
-            L"关于软件",
-            380,
-            250,
-            true,
-            0,
-            {
-                transLabel(L"透明标签8", nullptr, {51, 32, 272, 60}, kFacts,
-                           gb2312Font(-12, FW_NORMAL, L"宋体", OUT_STROKE_PRECIS, CLIP_STROKE_PRECIS, DRAFT_QUALITY,
-                                      VARIABLE_PITCH),
-                           RGB(0, 128, 0)),
-                transLabel(L"透明标签3", nullptr, {30, 120, 314, 90}, kContact, gb2312Font(-12, FW_NORMAL),
-                           RGB(0, 0, 255)),
-                groupBox(L"分组框1", {6, 12, 362, 76}, L" 软 件 信 息 ", captionFont, magenta, Alignment::Centre),
-                groupBox(L"分组框2", {6, 99, 362, 117}, L" 联 系 作 者 ", captionFont, magenta, Alignment::Centre),
-            }};
+    return {
+        InfoRole::About,
+        L"关于软件",
+        380,
+        250,   // outer size
+        true,  // modal
+        0,     // the default icon
+        {
+            transLabel(L"透明标签8", nullptr, {51, 32, 272, 60}, kFacts,
+                       gb2312Font(-12, FW_NORMAL, L"宋体", OUT_STROKE_PRECIS, CLIP_STROKE_PRECIS,
+                                  DRAFT_QUALITY, VARIABLE_PITCH),
+                       RGB(0, 128, 0)),
+            transLabel(L"透明标签3", nullptr, {30, 120, 314, 90}, kContact, gb2312Font(-12, FW_NORMAL),
+                       RGB(0, 0, 255)),
+            groupBox(L"分组框1", {6, 12, 362, 76}, L" 软 件 信 息 ", captionFont, magenta, Alignment::Centre),
+            groupBox(L"分组框2", {6, 99, 362, 117}, L" 联 系 作 者 ", captionFont, magenta,
+                     Alignment::Centre),
+        }};
 }
 
 }  // namespace
 
-void openAboutWindow() { InfoWindow::openModal(aboutWindowSpec()); }
+void openAboutWindow() {
+    InfoWindow::openModal(aboutWindowSpec());
+}
 
 }  // namespace info

@@ -20,9 +20,12 @@ constexpr int kCaptionIndent = 7;
 
 const wchar_t* className(ControlKind kind) {
     switch (kind) {
-    case ControlKind::TransLabel: return kTransLabelClass;
-    case ControlKind::Label: return kLabelClass;
-    case ControlKind::GroupBox: return kGroupBoxClass;
+        case ControlKind::TransLabel:
+            return kTransLabelClass;
+        case ControlKind::Label:
+            return kLabelClass;
+        case ControlKind::GroupBox:
+            return kGroupBoxClass;
     }
     return kTransLabelClass;
 }
@@ -73,7 +76,8 @@ void Control::registerClasses() {
             WNDCLASSEXW wc{};
             wc.cbSize = sizeof wc;
             wc.lpfnWndProc = &Control::windowProc;
-            wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);  // the window's own pointer, unless a control has one
+            wc.hCursor =
+                LoadCursorW(nullptr, IDC_ARROW);  // the window's own pointer, unless a control has one
             wc.hInstance = GetModuleHandleW(nullptr);
             wc.lpszClassName = className(kind);
             RegisterClassExW(&wc);
@@ -100,7 +104,8 @@ HWND Control::create(const ControlSpec& spec, HWND parent, int id) {
     const DWORD exStyle = spec.kind == ControlKind::Label ? WS_EX_DLGMODALFRAME : 0;
     HWND hwnd = CreateWindowExW(exStyle, className(spec.kind), control->text_.c_str(), style, spec.place.x,
                                 spec.place.y, spec.place.width, spec.place.height, parent,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
+                                nullptr);
     if (!hwnd) return nullptr;
     // The window owns its object from here on and deletes it when it goes. Until now it has only
     // had the default handling, which is all it needs while it is being created.
@@ -124,13 +129,21 @@ LRESULT CALLBACK Control::windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
 
 LRESULT Control::handle(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_PAINT: return onPaint();
-    case WM_PRINTCLIENT: paint(reinterpret_cast<HDC>(wp)); return 0;
-    case WM_ERASEBKGND: return 1;  // painting covers every pixel
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(font_);
-    case WM_SETCURSOR: return onSetCursor(wp, lp);
-    case WM_SETTEXT: return onSetText(wp, lp);
-    case WM_LBUTTONDOWN: return onLeftButtonDown();
+        case WM_PAINT:
+            return onPaint();
+        case WM_PRINTCLIENT:
+            paint(reinterpret_cast<HDC>(wp));
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;  // painting covers every pixel
+        case WM_GETFONT:
+            return reinterpret_cast<LRESULT>(font_);
+        case WM_SETCURSOR:
+            return onSetCursor(wp, lp);
+        case WM_SETTEXT:
+            return onSetText(wp, lp);
+        case WM_LBUTTONDOWN:
+            return onLeftButtonDown();
     }
     return DefWindowProcW(hwnd_, msg, wp, lp);
 }
@@ -169,9 +182,15 @@ void Control::paint(HDC dc) {
     const int saved = SaveDC(dc);
     SelectObject(dc, font_);
     switch (spec_.kind) {
-    case ControlKind::TransLabel: paintTransLabel(dc); break;
-    case ControlKind::Label: paintLabel(dc); break;
-    case ControlKind::GroupBox: paintGroupBox(dc); break;
+        case ControlKind::TransLabel:
+            paintTransLabel(dc);
+            break;
+        case ControlKind::Label:
+            paintLabel(dc);
+            break;
+        case ControlKind::GroupBox:
+            paintGroupBox(dc);
+            break;
     }
     RestoreDC(dc, saved);
 }
@@ -210,7 +229,8 @@ void Control::paintBeneath(HDC dc) {
         saved = SaveDC(dc);
         SetViewportOrgEx(dc, theirs.x - origin.x, theirs.y - origin.y, nullptr);
         IntersectClipRect(dc, 0, 0, size.right - size.left, size.bottom - size.top);
-        SendMessageW(*it, WM_PRINT, reinterpret_cast<WPARAM>(dc), PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND);
+        SendMessageW(*it, WM_PRINT, reinterpret_cast<WPARAM>(dc),
+                     PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND);
         RestoreDC(dc, saved);
     }
 }
@@ -251,7 +271,8 @@ void Control::paintGroupBox(HDC dc) {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, spec_.colour);
     RECT textArea = caption;
-    DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &textArea, DT_SINGLELINE | DT_NOPREFIX | DT_LEFT | DT_TOP);
+    DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &textArea,
+              DT_SINGLELINE | DT_NOPREFIX | DT_LEFT | DT_TOP);
 }
 
 void Control::drawText(HDC dc, RECT area) {
@@ -266,22 +287,24 @@ void Control::drawText(HDC dc, RECT area) {
         DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &r, format);
     };
     switch (spec_.effect) {
-    case TextEffect::None: drawAt(spec_.colour, 0, 0); break;
-    case TextEffect::WhiteOffset:
-        drawAt(kWhiteText, 1, 1);
-        drawAt(spec_.colour, 0, 0);
-        break;
-    case TextEffect::TextOffset:
-        drawAt(kWhiteText, 0, 0);
-        drawAt(spec_.colour, 1, 1);
-        break;
+        case TextEffect::None:
+            drawAt(spec_.colour, 0, 0);
+            break;
+        case TextEffect::WhiteOffset:
+            drawAt(kWhiteText, 1, 1);
+            drawAt(spec_.colour, 0, 0);
+            break;
+        case TextEffect::TextOffset:
+            drawAt(kWhiteText, 0, 0);
+            drawAt(spec_.colour, 1, 1);
+            break;
     }
 }
 
 }  // namespace
 
-LOGFONTW gb2312Font(LONG height, LONG weight, const wchar_t* face, BYTE outPrecision, BYTE clipPrecision, BYTE quality,
-                    BYTE pitchAndFamily) {
+LOGFONTW gb2312Font(LONG height, LONG weight, const wchar_t* face, BYTE outPrecision, BYTE clipPrecision,
+                    BYTE quality, BYTE pitchAndFamily) {
     LOGFONTW font{};
     font.lfHeight = height;
     font.lfWeight = weight;
@@ -294,6 +317,8 @@ LOGFONTW gb2312Font(LONG height, LONG weight, const wchar_t* face, BYTE outPreci
     return font;
 }
 
-HWND createControl(const ControlSpec& spec, HWND parent, int id) { return Control::create(spec, parent, id); }
+HWND createControl(const ControlSpec& spec, HWND parent, int id) {
+    return Control::create(spec, parent, id);
+}
 
 }  // namespace info

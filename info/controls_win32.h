@@ -36,7 +36,7 @@ struct ControlSpec {
     Alignment alignment;
     bool wordWrap;  // wrapped text starts at the top; a single line is centred vertically
     TextEffect effect;
-    LPCWSTR pointer;         // a system cursor, or nullptr for the window's own
+    LPCWSTR pointer;        // a system cursor, or nullptr for the window's own
     void (*onLeftPress)();  // runs when the left button is pressed on the control
 };
 
@@ -54,20 +54,20 @@ inline constexpr COLORREF kWhiteText = RGB(255, 255, 255);
 // The kinds as the information windows use them.
 inline ControlSpec transLabel(const wchar_t* name, const wchar_t* parent, Place place, const wchar_t* text,
                               std::optional<LOGFONTW> font, COLORREF colour) {
-    return {name,  ControlKind::TransLabel, parent, place,
-            text,  font,   colour, Alignment::Left, true, TextEffect::WhiteOffset, nullptr, nullptr};
+    return {name, ControlKind::TransLabel, parent,  place,  text, font, colour, Alignment::Left,
+            true, TextEffect::WhiteOffset, nullptr, nullptr};
 }
 
-inline ControlSpec linkLabel(const wchar_t* name, Place place, const wchar_t* text, LOGFONTW font, COLORREF colour,
-                             void (*onLeftPress)()) {
-    return {name,  ControlKind::Label, nullptr, place,
-            text,  font,   colour,  Alignment::Centre, false, TextEffect::TextOffset, IDC_HAND, onLeftPress};
+inline ControlSpec linkLabel(const wchar_t* name, Place place, const wchar_t* text, LOGFONTW font,
+                             COLORREF colour, void (*onLeftPress)()) {
+    return {name,  ControlKind::Label,     nullptr,  place,      text, font, colour, Alignment::Centre,
+            false, TextEffect::TextOffset, IDC_HAND, onLeftPress};
 }
 
-inline ControlSpec groupBox(const wchar_t* name, Place place, const wchar_t* caption, LOGFONTW font, COLORREF colour,
-                            Alignment captionAlignment) {
-    return {name,    ControlKind::GroupBox, nullptr, place,
-            caption, font,  colour,  captionAlignment, false, TextEffect::None, nullptr, nullptr};
+inline ControlSpec groupBox(const wchar_t* name, Place place, const wchar_t* caption, LOGFONTW font,
+                            COLORREF colour, Alignment captionAlignment) {
+    return {name,  ControlKind::GroupBox, nullptr, place,  caption, font, colour, captionAlignment,
+            false, TextEffect::None,      nullptr, nullptr};
 }
 
 }  // namespace info

@@ -3,13 +3,16 @@
 namespace info {
 namespace {
 
-unsigned channel(quote::Colour colour, int shift) { return (colour >> shift) & 0xFF; }
+unsigned channel(quote::Colour colour, int shift) {
+    return (colour >> shift) & 0xFF;
+}
 
 // from + (step / steps) * (to - from), cut toward zero. The result lies between two channel values,
 // so it is never negative, and integer division of the scaled value cuts it exactly where a
 // floating-point t such as 1/3 could land a hair below a whole number.
 unsigned blendChannel(unsigned from, unsigned to, int step, int steps) {
-    const long scaled = static_cast<long>(from) * steps + static_cast<long>(step) * (static_cast<long>(to) - from);
+    const long scaled =
+        static_cast<long>(from) * steps + static_cast<long>(step) * (static_cast<long>(to) - from);
     return static_cast<unsigned>(scaled / steps);
 }
 

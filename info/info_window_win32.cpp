@@ -21,7 +21,8 @@ constexpr int kFirstControlId = 1000;
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 
 bool isPlainEscape(WPARAM key) {
-    return key == VK_ESCAPE && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_MENU) >= 0;
+    return key == VK_ESCAPE && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_SHIFT) >= 0 &&
+           GetKeyState(VK_MENU) >= 0;
 }
 
 // Centred on the full primary screen, not the work area.
@@ -53,8 +54,8 @@ HWND InfoWindow::create(const WindowSpec& spec) {
     // An owned window has no taskbar button; the hidden owner keeps the modal windows off the taskbar,
     // and the help window, which has a button, has no owner.
     HWND owner = spec.modal ? program::ownerWindow() : nullptr;
-    HWND hwnd = CreateWindowExW(0, kWindowClass, spec.title, kStyle, place.x, place.y, spec.width, spec.height, owner,
-                                nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND hwnd = CreateWindowExW(0, kWindowClass, spec.title, kStyle, place.x, place.y, spec.width,
+                                spec.height, owner, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!hwnd) return nullptr;
     // The window owns its object from here on and deletes it when it goes.
     window->hwnd_ = hwnd;
@@ -96,7 +97,8 @@ InfoWindow* InfoWindow::from(HWND window) {
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
     wchar_t name[32];
-    if (process != GetCurrentProcessId() || !GetClassNameW(window, name, 32) || wcscmp(name, kWindowClass) != 0) {
+    if (process != GetCurrentProcessId() || !GetClassNameW(window, name, 32) ||
+        wcscmp(name, kWindowClass) != 0) {
         return nullptr;
     }
     return reinterpret_cast<InfoWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -140,10 +142,12 @@ void InfoWindow::setIcons() {
     HICON small = nullptr;
     if (spec_.iconId) {
         HINSTANCE instance = GetModuleHandleW(nullptr);
-        bigIcon_.reset(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(spec_.iconId), IMAGE_ICON,
-                                                     GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0)));
-        smallIcon_.reset(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(spec_.iconId), IMAGE_ICON,
-                                                       GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)));
+        bigIcon_.reset(
+            static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(spec_.iconId), IMAGE_ICON,
+                                          GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0)));
+        smallIcon_.reset(
+            static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(spec_.iconId), IMAGE_ICON,
+                                          GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)));
         big = bigIcon_.get();
         small = smallIcon_.get();
     } else {
@@ -166,15 +170,25 @@ LRESULT CALLBACK InfoWindow::windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
 
 LRESULT InfoWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_PAINT: return onPaint();
-    case WM_PRINTCLIENT: paint(reinterpret_cast<HDC>(wp)); return 0;
-    case WM_ERASEBKGND: return 1;  // painting covers every pixel
-    case WM_ACTIVATE: return onActivate(wp, lp);
-    case kPassActivation: return onPassActivation();
-    case program::kPreTranslateKey: return onPreTranslateKey(*reinterpret_cast<const MSG*>(lp));
-    case WM_KEYDOWN: return onKeyDown(wp, lp);
-    case WM_CLOSE: return onClose();
-    case WM_DESTROY: return onDestroy();
+        case WM_PAINT:
+            return onPaint();
+        case WM_PRINTCLIENT:
+            paint(reinterpret_cast<HDC>(wp));
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;  // painting covers every pixel
+        case WM_ACTIVATE:
+            return onActivate(wp, lp);
+        case kPassActivation:
+            return onPassActivation();
+        case program::kPreTranslateKey:
+            return onPreTranslateKey(*reinterpret_cast<const MSG*>(lp));
+        case WM_KEYDOWN:
+            return onKeyDown(wp, lp);
+        case WM_CLOSE:
+            return onClose();
+        case WM_DESTROY:
+            return onDestroy();
     }
     return DefWindowProcW(hwnd_, msg, wp, lp);
 }
@@ -196,7 +210,8 @@ void InfoWindow::paint(HDC dc) {
 // A window that a modal one has disabled can still be activated, through its taskbar button for
 // one; the modal window is the one the user has to deal with first.
 LRESULT InfoWindow::onActivate(WPARAM wp, LPARAM lp) {
-    if (LOWORD(wp) != WA_INACTIVE && !modalLoopRunning_ && currentModal()) PostMessageW(hwnd_, kPassActivation, 0, 0);
+    if (LOWORD(wp) != WA_INACTIVE && !modalLoopRunning_ && currentModal())
+        PostMessageW(hwnd_, kPassActivation, 0, 0);
     return DefWindowProcW(hwnd_, WM_ACTIVATE, wp, lp);
 }
 

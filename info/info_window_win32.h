@@ -20,9 +20,9 @@ enum class InfoRole { Help, Usage, About };
 struct WindowSpec {
     InfoRole role;
     const wchar_t* title;
-    int width, height;  // outer size
-    bool modal;         // modal windows have no taskbar button; the others have one
-    int iconId;         // a resource of the program, or 0 for the program's default icon
+    int width, height;                  // outer size
+    bool modal;                         // modal windows have no taskbar button; the others have one
+    int iconId;                         // a resource of the program, or 0 for the program's default icon
     std::vector<ControlSpec> controls;  // from the top of the z-order down
 };
 

@@ -4,7 +4,9 @@
 
 namespace info {
 
-HWND currentModalWindow() { return InfoWindow::currentModal(); }
+HWND currentModalWindow() {
+    return InfoWindow::currentModal();
+}
 
 HWND findControl(HWND window, std::wstring_view name) {
     const InfoWindow* info = InfoWindow::from(window);

@@ -5,7 +5,9 @@ namespace info {
 namespace {
 
 constexpr wchar_t kIntroduction[] =
-    L"   《看价小窗》是一款专为上班族量身打造的实时盯盘软件，实时股价始终处于桌面最前端，透明、小巧、随意拖动。您预设的股价上下限预警，更可以让您上班投资两不误！";
+    L"   "
+    L"《看价小窗》是一款专为上班族量身打造的实时盯盘软件，实时股价始终处于桌面最前端，透明、小巧、随意拖动。"
+    L"您预设的股价上下限预警，更可以让您上班投资两不误！";
 
 constexpr wchar_t kUsage[] =
     L"1、输入完整的股票代码（sh + ** 或 sz + **），如：sh000001。\r\n"
@@ -27,23 +29,28 @@ constexpr wchar_t kUsage[] =
 
 WindowSpec usageWindowSpec() {
     const LOGFONTW captionFont = gb2312Font(-12, FW_BOLD);
-    return {InfoRole::Usage,
-            L"使用说明",
-            380,
-            330,
-            true,
-            0,
-            {
-                groupBox(L"分组框1", {3, 5, 369, 67}, L" 基本介绍 ", captionFont, RGB(0, 128, 0), Alignment::Left),
-                transLabel(L"透明标签1", L"分组框1", {5, 20, 360, 40}, kIntroduction, std::nullopt, RGB(0, 0, 0)),
-                // Wider than the window: its right part is cut off by the window's edge.
-                groupBox(L"分组框2", {3, 77, 413, 222}, L" 使用方法 ", captionFont, RGB(255, 0, 0), Alignment::Left),
-                transLabel(L"透明标签2", L"分组框2", {6, 21, 365, 198}, kUsage, std::nullopt, RGB(0, 0, 0)),
-            }};
+    return {
+        InfoRole::Usage,
+        L"使用说明",
+        380,
+        330,   // outer size
+        true,  // modal
+        0,     // the default icon
+        {
+            groupBox(L"分组框1", {3, 5, 369, 67}, L" 基本介绍 ", captionFont, RGB(0, 128, 0),
+                     Alignment::Left),
+            transLabel(L"透明标签1", L"分组框1", {5, 20, 360, 40}, kIntroduction, std::nullopt, RGB(0, 0, 0)),
+            // Wider than the window: its right part is cut off by the window's edge.
+            groupBox(L"分组框2", {3, 77, 413, 222}, L" 使用方法 ", captionFont, RGB(255, 0, 0),
+                     Alignment::Left),
+            transLabel(L"透明标签2", L"分组框2", {6, 21, 365, 198}, kUsage, std::nullopt, RGB(0, 0, 0)),
+        }};
 }
 
 }  // namespace
 
-void openUsageWindow() { InfoWindow::openModal(usageWindowSpec()); }
+void openUsageWindow() {
+    InfoWindow::openModal(usageWindowSpec());
+}
 
 }  // namespace info

@@ -1,13 +1,15 @@
 // The link labels' background: one colour per row through light grey, white and silver.
-#include "info/gradient.h"
-
 #include <gtest/gtest.h>
+
+#include "info/gradient.h"
 
 namespace {
 
 using info::gradientRowColour;
 
-constexpr quote::Colour grey(unsigned level) { return quote::rgb(level, level, level); }
+constexpr quote::Colour grey(unsigned level) {
+    return quote::rgb(level, level, level);
+}
 
 TEST(GradientRowColour, FollowsTheThreeColoursRowByRow) {
     struct Case {
@@ -34,7 +36,8 @@ TEST(GradientRowColour, FollowsTheThreeColoursRowByRow) {
         {3, -4, grey(236), "a negative height counts as no rows"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(gradientRowColour(c.y, c.height), c.expected) << "row " << c.y << " of " << c.height << ": " << c.why;
+        EXPECT_EQ(gradientRowColour(c.y, c.height), c.expected)
+            << "row " << c.y << " of " << c.height << ": " << c.why;
     }
 }
 

@@ -1,8 +1,7 @@
 // The help, usage and about windows under Wine, opened in this process as the program opens them.
 // A plain top-level window registered with the program stands for the ticker window.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <functional>
@@ -22,7 +21,9 @@ namespace program = ticker::program;
 
 constexpr wchar_t kGreeting[] = L"    感谢您使用小巧玲珑的《看价小窗V1.0》！";
 constexpr wchar_t kIntroduction[] =
-    L"   《看价小窗》是一款专为上班族量身打造的实时盯盘软件，实时股价始终处于桌面最前端，透明、小巧、随意拖动。您预设的股价上下限预警，更可以让您上班投资两不误！";
+    L"   "
+    L"《看价小窗》是一款专为上班族量身打造的实时盯盘软件，实时股价始终处于桌面最前端，透明、小巧、随意拖动。"
+    L"您预设的股价上下限预警，更可以让您上班投资两不误！";
 constexpr wchar_t kUsage[] =
     L"1、输入完整的股票代码（sh + ** 或 sz + **），如：sh000001。\r\n"
     L"\r\n"
@@ -49,9 +50,11 @@ constexpr wchar_t kContact[] =
     L"软件作者 ：看价小窗开发组\r\n\r\nEmail    ：\r\n\r\nQ Q 号码 ：\r\n\r\n个人主页 ：";
 
 std::string utf8(std::wstring_view text) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                         nullptr, nullptr);
     std::string out(size, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr,
+                        nullptr);
     return out;
 }
 
@@ -71,17 +74,18 @@ std::wstring classOf(HWND window) {
 RECT placeOf(HWND window) {
     RECT r;
     GetWindowRect(window, &r);
-    if (GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD) MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&r), 2);
+    if (GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD)
+        MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&r), 2);
     return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
 std::string describe(const RECT& place) {
-    return std::to_string(place.left) + "," + std::to_string(place.top) + " " + std::to_string(place.right) + "x" +
-           std::to_string(place.bottom);
+    return std::to_string(place.left) + "," + std::to_string(place.top) + " " + std::to_string(place.right) +
+           "x" + std::to_string(place.bottom);
 }
 
-LOGFONTW gb2312(LONG height, LONG weight, const wchar_t* face = L"", BYTE out = 0, BYTE clip = 0, BYTE quality = 0,
-                BYTE pitchAndFamily = 0) {
+LOGFONTW gb2312(LONG height, LONG weight, const wchar_t* face = L"", BYTE out = 0, BYTE clip = 0,
+                BYTE quality = 0, BYTE pitchAndFamily = 0) {
     LOGFONTW font{};
     font.lfHeight = height;
     font.lfWeight = weight;
@@ -122,11 +126,14 @@ bool hasTaskbarButton(HWND window) {
 
 HCURSOR pointerOver(HWND control) {
     SetCursor(nullptr);
-    SendMessageW(control, WM_SETCURSOR, reinterpret_cast<WPARAM>(control), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    SendMessageW(control, WM_SETCURSOR, reinterpret_cast<WPARAM>(control),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     return GetCursor();
 }
 
-bool isEnabled(HWND window) { return IsWindowEnabled(window) != FALSE; }
+bool isEnabled(HWND window) {
+    return IsWindowEnabled(window) != FALSE;
+}
 
 // Removes whatever is left in the queue, the request to end the loop included.
 void drainQueue() {
@@ -139,9 +146,12 @@ enum class Which { Help, Usage, About };
 
 const char* nameOf(Which which) {
     switch (which) {
-    case Which::Help: return "help";
-    case Which::Usage: return "usage";
-    case Which::About: return "about";
+        case Which::Help:
+            return "help";
+        case Which::Usage:
+            return "usage";
+        case Which::About:
+            return "about";
     }
     return "?";
 }
@@ -184,8 +194,8 @@ public:
             return RegisterClassExW(&wc) != 0;
         }();
         (void)registered;
-        hwnd_ = CreateWindowExW(0, L"InfoTestStandIn", L"stand-in", WS_OVERLAPPED | WS_CAPTION, 0, 0, 120, 80, nullptr,
-                                nullptr, GetModuleHandleW(nullptr), nullptr);
+        hwnd_ = CreateWindowExW(0, L"InfoTestStandIn", L"stand-in", WS_OVERLAPPED | WS_CAPTION, 0, 0, 120, 80,
+                                nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
         SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         program::windowOpened(hwnd_);
         ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
@@ -265,7 +275,8 @@ TEST_F(InfoWindows, OpenCentredOnTheScreenWithTheirSizeTitleAndFrame) {
             EXPECT_EQ(GetWindow(window, GW_OWNER), c.modal ? program::ownerWindow() : nullptr);
             EXPECT_EQ(GetForegroundWindow(), window) << "shown and activated";
             EXPECT_TRUE(IsWindowVisible(window));
-            EXPECT_EQ(reinterpret_cast<HCURSOR>(GetClassLongPtrW(window, GCLP_HCURSOR)), LoadCursorW(nullptr, IDC_ARROW));
+            EXPECT_EQ(reinterpret_cast<HCURSOR>(GetClassLongPtrW(window, GCLP_HCURSOR)),
+                      LoadCursorW(nullptr, IDC_ARROW));
             const auto icon = reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_BIG, 0));
             ASSERT_NE(icon, nullptr);
             EXPECT_EQ(icon == defaultIcon, c.modal) << "the help window has an icon of its own";
@@ -290,18 +301,71 @@ TEST_F(InfoWindows, ControlsHaveTheirKindPlaceParentTextAndFont) {
         const wchar_t* text;
         LOGFONTW font;
     } cases[] = {
-        {Which::Help, L"透明标签1", L"InfoTransLabel", nullptr, {5, 27, 360, 62}, kGreeting, gb2312(-14, 700)},
+        {Which::Help,
+         L"透明标签1",
+         L"InfoTransLabel",
+         nullptr,
+         {5, 27, 360, 62},
+         kGreeting,
+         gb2312(-14, 700)},
         {Which::Help, L"标签1", L"InfoLabel", nullptr, {27, 94, 80, 22}, L"使用操作", gb2312(-12, 700)},
         {Which::Help, L"标签3", L"InfoLabel", nullptr, {267, 94, 80, 22}, L"关于软件", gb2312(-12, 400)},
-        {Which::Usage, L"分组框1", L"InfoGroupBox", nullptr, {3, 5, 369, 67}, L" 基本介绍 ", gb2312(-12, 700)},
-        {Which::Usage, L"透明标签1", L"InfoTransLabel", L"分组框1", {5, 20, 360, 40}, kIntroduction, kDefaultGuiFont},
-        {Which::Usage, L"分组框2", L"InfoGroupBox", nullptr, {3, 77, 413, 222}, L" 使用方法 ", gb2312(-12, 700)},
-        {Which::Usage, L"透明标签2", L"InfoTransLabel", L"分组框2", {6, 21, 365, 198}, kUsage, kDefaultGuiFont},
-        {Which::About, L"透明标签8", L"InfoTransLabel", nullptr, {51, 32, 272, 60}, kFacts,
+        {Which::Usage,
+         L"分组框1",
+         L"InfoGroupBox",
+         nullptr,
+         {3, 5, 369, 67},
+         L" 基本介绍 ",
+         gb2312(-12, 700)},
+        {Which::Usage,
+         L"透明标签1",
+         L"InfoTransLabel",
+         L"分组框1",
+         {5, 20, 360, 40},
+         kIntroduction,
+         kDefaultGuiFont},
+        {Which::Usage,
+         L"分组框2",
+         L"InfoGroupBox",
+         nullptr,
+         {3, 77, 413, 222},
+         L" 使用方法 ",
+         gb2312(-12, 700)},
+        {Which::Usage,
+         L"透明标签2",
+         L"InfoTransLabel",
+         L"分组框2",
+         {6, 21, 365, 198},
+         kUsage,
+         kDefaultGuiFont},
+        {Which::About,
+         L"透明标签8",
+         L"InfoTransLabel",
+         nullptr,
+         {51, 32, 272, 60},
+         kFacts,
          gb2312(-12, 400, L"宋体", 3, 2, 1, 2)},
-        {Which::About, L"透明标签3", L"InfoTransLabel", nullptr, {30, 120, 314, 90}, kContact, gb2312(-12, 400)},
-        {Which::About, L"分组框1", L"InfoGroupBox", nullptr, {6, 12, 362, 76}, L" 软 件 信 息 ", gb2312(-14, 700)},
-        {Which::About, L"分组框2", L"InfoGroupBox", nullptr, {6, 99, 362, 117}, L" 联 系 作 者 ", gb2312(-14, 700)},
+        {Which::About,
+         L"透明标签3",
+         L"InfoTransLabel",
+         nullptr,
+         {30, 120, 314, 90},
+         kContact,
+         gb2312(-12, 400)},
+        {Which::About,
+         L"分组框1",
+         L"InfoGroupBox",
+         nullptr,
+         {6, 12, 362, 76},
+         L" 软 件 信 息 ",
+         gb2312(-14, 700)},
+        {Which::About,
+         L"分组框2",
+         L"InfoGroupBox",
+         nullptr,
+         {6, 99, 362, 117},
+         L" 联 系 作 者 ",
+         gb2312(-14, 700)},
     };
     for (Which which : {Which::Help, Which::Usage, Which::About}) {
         withWindow(which, [&](HWND window) {
@@ -323,7 +387,8 @@ TEST_F(InfoWindows, ControlsHaveTheirKindPlaceParentTextAndFont) {
                 if (!c.parent) children.push_back(control);
             }
             std::vector<HWND> zOrder;
-            for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) zOrder.push_back(child);
+            for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+                zOrder.push_back(child);
             EXPECT_EQ(zOrder, children) << nameOf(which) << ": the controls stack in the order of the table";
         });
     }
@@ -452,7 +517,8 @@ TEST_F(InfoWindows, TheLinkLabelsPaintTheGradientAndTheTextOffset) {
     HWND help = info::openHelpWindow();
     ASSERT_NE(help, nullptr);
     const Snapshot shot(help);
-    for (const auto& [name, colour] : {std::pair{L"标签1", RGB(255, 0, 0)}, std::pair{L"标签3", RGB(0, 0, 0)}}) {
+    for (const auto& [name, colour] :
+         {std::pair{L"标签1", RGB(255, 0, 0)}, std::pair{L"标签3", RGB(0, 0, 0)}}) {
         SCOPED_TRACE(utf8(name));
         HWND label = info::findControl(help, name);
         RECT client;
@@ -493,10 +559,12 @@ TEST_F(InfoWindows, TransparentLabelsShowWhatLiesBeneathAndAWhiteShadow) {
         ASSERT_TRUE(box.bottom > label.top && box.bottom < label.bottom);
         const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
         int shadowPixels = 0;
-        for (int y = box.bottom - 3; y < box.bottom; ++y) shadowPixels += countInRow(shot, y, label.left, label.right, shadow);
+        for (int y = box.bottom - 3; y < box.bottom; ++y)
+            shadowPixels += countInRow(shot, y, label.left, label.right, shadow);
         EXPECT_GT(shadowPixels, (label.right - label.left) / 2);
         const RECT contact = shot.areaOf(info::findControl(about, L"透明标签3"));
-        EXPECT_EQ(hex(shot.at(contact.right - 1, contact.bottom - 1)), hex(face)) << "inside the lower group box";
+        EXPECT_EQ(hex(shot.at(contact.right - 1, contact.bottom - 1)), hex(face))
+            << "inside the lower group box";
     });
 }
 
@@ -651,7 +719,8 @@ TEST_F(InfoWindows, EscClosesEachWindowAndOtherKeysDoNothing) {
     };
     for (Which which : {Which::Help, Which::Usage, Which::About}) {
         for (const Case& c : cases) {
-            SCOPED_TRACE(std::string(nameOf(which)) + " key " + std::to_string(c.key) + (c.ctrlHeld ? " with Ctrl" : ""));
+            SCOPED_TRACE(std::string(nameOf(which)) + " key " + std::to_string(c.key) +
+                         (c.ctrlHeld ? " with Ctrl" : ""));
             bool stillOpen = true;
             size_t windowsOpen = 0;
             withWindow(which, [&](HWND window) {
@@ -705,7 +774,8 @@ TEST(InfoIcon, TheHelpIconIs32By32With16Colours) {
         GroupIconEntry entries[1];
     };
 #pragma pack(pop)
-    HRSRC resource = FindResourceW(nullptr, MAKEINTRESOURCEW(IDI_INFO_HELP), MAKEINTRESOURCEW(14) /* RT_GROUP_ICON */);
+    HRSRC resource =
+        FindResourceW(nullptr, MAKEINTRESOURCEW(IDI_INFO_HELP), MAKEINTRESOURCEW(14) /* RT_GROUP_ICON */);
     ASSERT_NE(resource, nullptr);
     const auto* group = static_cast<const GroupIcon*>(LockResource(LoadResource(nullptr, resource)));
     ASSERT_NE(group, nullptr);
