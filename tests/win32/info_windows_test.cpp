@@ -745,6 +745,25 @@ TEST_F(InfoWindows, EscClosesEachWindowAndOtherKeysDoNothing) {
     }
 }
 
+TEST_F(InfoWindows, FontsAndIconsGoWithTheirWindow) {
+    HWND help = info::openHelpWindow();
+    ASSERT_NE(help, nullptr);
+    std::vector<HGDIOBJ> fonts;
+    for (const wchar_t* name : {L"透明标签1", L"标签1", L"标签3"}) {
+        fonts.push_back(reinterpret_cast<HGDIOBJ>(SendMessageW(info::findControl(help, name), WM_GETFONT, 0, 0)));
+        EXPECT_EQ(GetObjectType(fonts.back()), static_cast<DWORD>(OBJ_FONT)) << utf8(name);
+    }
+    const auto icon = reinterpret_cast<HICON>(SendMessageW(help, WM_GETICON, ICON_BIG, 0));
+    ICONINFO iconInfo{};
+    ASSERT_TRUE(GetIconInfo(icon, &iconInfo));
+    DeleteObject(iconInfo.hbmColor);
+    DeleteObject(iconInfo.hbmMask);
+
+    DestroyWindow(help);
+    for (HGDIOBJ font : fonts) EXPECT_EQ(GetObjectType(font), 0u) << "deleted with the window";
+    EXPECT_FALSE(GetIconInfo(icon, &iconInfo)) << "destroyed with the window";
+}
+
 TEST_F(InfoWindows, TheLastWindowClosedEndsTheEventLoopWithZero) {
     ASSERT_TRUE(program::openWindows().empty());
     HWND help = info::openHelpWindow();
