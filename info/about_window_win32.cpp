@@ -21,7 +21,7 @@ constexpr wchar_t kContact[] =
     L"\r\n"
     L"个人主页 ：";
 
-WindowSpec aboutWindowSpec() {
+WindowSettings aboutWindowSettings() {
     const LOGFONTW captionFont = gb2312Font(-14, FW_BOLD);
     const COLORREF magenta = RGB(255, 0, 255);
     return {
@@ -47,7 +47,7 @@ WindowSpec aboutWindowSpec() {
 }  // namespace
 
 void openAboutWindow() {
-    InfoWindow::openModal(aboutWindowSpec());
+    InfoWindow::openModal(aboutWindowSettings());
 }
 
 }  // namespace info

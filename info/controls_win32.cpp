@@ -41,11 +41,11 @@ POINT originInParent(HWND window) {
 
 class Control {
 public:
-    static HWND create(const ControlSpec& spec, HWND parent, int id);
+    static HWND create(const ControlSettings& settings, HWND parent, int id);
 
 private:
     static void registerClasses();
-    explicit Control(const ControlSpec& spec);
+    explicit Control(const ControlSettings& settings);
 
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
@@ -62,7 +62,7 @@ private:
     void paintBeneath(HDC dc);
     void drawText(HDC dc, RECT area);
 
-    ControlSpec spec_;
+    ControlSettings settings_;
     HWND hwnd_ = nullptr;
     std::wstring text_;
     UniqueFont ownFont_;
@@ -87,25 +87,25 @@ void Control::registerClasses() {
     (void)registered;
 }
 
-Control::Control(const ControlSpec& spec)
-    : spec_(spec),
-      text_(spec.text ? spec.text : L""),
-      ownFont_(spec.font ? CreateFontIndirectW(&*spec.font) : nullptr),
+Control::Control(const ControlSettings& settings)
+    : settings_(settings),
+      text_(settings.text ? settings.text : L""),
+      ownFont_(settings.font ? CreateFontIndirectW(&*settings.font) : nullptr),
       font_(ownFont_ ? ownFont_.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT))),
-      pointer_(spec.pointer ? LoadCursorW(nullptr, spec.pointer) : nullptr) {}
+      pointer_(settings.pointer ? LoadCursorW(nullptr, settings.pointer) : nullptr) {}
 
-HWND Control::create(const ControlSpec& spec, HWND parent, int id) {
+HWND Control::create(const ControlSettings& settings, HWND parent, int id) {
     registerClasses();
-    std::unique_ptr<Control> control(new Control(spec));
+    std::unique_ptr<Control> control(new Control(settings));
     // Clipping siblings keeps a group box from painting over the labels that lie above it; the
     // labels paint what lies beneath them themselves.
     const DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
     // The system's dialog frame is the raised border of a label.
-    const DWORD exStyle = spec.kind == ControlKind::Label ? WS_EX_DLGMODALFRAME : 0;
-    HWND hwnd = CreateWindowExW(exStyle, className(spec.kind), control->text_.c_str(), style, spec.place.x,
-                                spec.place.y, spec.place.width, spec.place.height, parent,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
-                                nullptr);
+    const DWORD exStyle = settings.kind == ControlKind::Label ? WS_EX_DLGMODALFRAME : 0;
+    HWND hwnd = CreateWindowExW(
+        exStyle, className(settings.kind), control->text_.c_str(), style, settings.place.x, settings.place.y,
+        settings.place.width, settings.place.height, parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     if (!hwnd) return nullptr;
     // The window owns its object from here on and deletes it when it goes. Until now it has only
     // had the default handling, which is all it needs while it is being created.
@@ -174,14 +174,14 @@ LRESULT Control::onSetText(WPARAM wp, LPARAM lp) {
 
 LRESULT Control::onLeftButtonDown() {
     // The handler may open a modal window and run its event loop; nothing here is touched after it.
-    if (spec_.onLeftPress) spec_.onLeftPress();
+    if (settings_.onLeftPress) settings_.onLeftPress();
     return 0;
 }
 
 void Control::paint(HDC dc) {
     const int saved = SaveDC(dc);
     SelectObject(dc, font_);
-    switch (spec_.kind) {
+    switch (settings_.kind) {
         case ControlKind::TransLabel:
             paintTransLabel(dc);
             break;
@@ -265,11 +265,12 @@ void Control::paintGroupBox(HDC dc) {
     if (text_.empty()) return;
     SIZE extent;
     GetTextExtentPoint32W(dc, text_.c_str(), static_cast<int>(text_.size()), &extent);
-    const int left = spec_.alignment == Alignment::Centre ? (client.right - extent.cx) / 2 : kCaptionIndent;
+    const int left =
+        settings_.alignment == Alignment::Centre ? (client.right - extent.cx) / 2 : kCaptionIndent;
     const RECT caption{left, 0, left + extent.cx, metrics.tmHeight};
     FillRect(dc, &caption, face);
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, spec_.colour);
+    SetTextColor(dc, settings_.colour);
     RECT textArea = caption;
     DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &textArea,
               DT_SINGLELINE | DT_NOPREFIX | DT_LEFT | DT_TOP);
@@ -277,8 +278,8 @@ void Control::paintGroupBox(HDC dc) {
 
 void Control::drawText(HDC dc, RECT area) {
     if (text_.empty()) return;
-    UINT format = DT_NOPREFIX | (spec_.alignment == Alignment::Centre ? DT_CENTER : DT_LEFT);
-    format |= spec_.wordWrap ? DT_WORDBREAK | DT_TOP : DT_SINGLELINE | DT_VCENTER;
+    UINT format = DT_NOPREFIX | (settings_.alignment == Alignment::Centre ? DT_CENTER : DT_LEFT);
+    format |= settings_.wordWrap ? DT_WORDBREAK | DT_TOP : DT_SINGLELINE | DT_VCENTER;
     SetBkMode(dc, TRANSPARENT);
     auto drawAt = [&](COLORREF colour, int dx, int dy) {
         RECT r = area;
@@ -286,17 +287,17 @@ void Control::drawText(HDC dc, RECT area) {
         SetTextColor(dc, colour);
         DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &r, format);
     };
-    switch (spec_.effect) {
+    switch (settings_.effect) {
         case TextEffect::None:
-            drawAt(spec_.colour, 0, 0);
+            drawAt(settings_.colour, 0, 0);
             break;
         case TextEffect::WhiteOffset:
             drawAt(kWhiteText, 1, 1);
-            drawAt(spec_.colour, 0, 0);
+            drawAt(settings_.colour, 0, 0);
             break;
         case TextEffect::TextOffset:
             drawAt(kWhiteText, 0, 0);
-            drawAt(spec_.colour, 1, 1);
+            drawAt(settings_.colour, 1, 1);
             break;
     }
 }
@@ -317,8 +318,8 @@ LOGFONTW gb2312Font(LONG height, LONG weight, const wchar_t* face, BYTE outPreci
     return font;
 }
 
-HWND createControl(const ControlSpec& spec, HWND parent, int id) {
-    return Control::create(spec, parent, id);
+HWND createControl(const ControlSettings& settings, HWND parent, int id) {
+    return Control::create(settings, parent, id);
 }
 
 }  // namespace info

@@ -25,7 +25,7 @@ struct Place {
     int x, y, width, height;
 };
 
-struct ControlSpec {
+struct ControlSettings {
     const wchar_t* name;
     ControlKind kind;
     const wchar_t* parent;  // a control named earlier in the same window, or nullptr for the window
@@ -47,25 +47,25 @@ LOGFONTW gb2312Font(LONG height, LONG weight, const wchar_t* face = L"", BYTE ou
 
 // Creates the control as a visible child of parent, at the bottom of its siblings' z-order, so that
 // controls created in a window's table order stack from the top down. nullptr on failure.
-HWND createControl(const ControlSpec& spec, HWND parent, int id);
+HWND createControl(const ControlSettings& settings, HWND parent, int id);
 
 inline constexpr COLORREF kWhiteText = RGB(255, 255, 255);
 
 // The kinds as the information windows use them.
-inline ControlSpec transLabel(const wchar_t* name, const wchar_t* parent, Place place, const wchar_t* text,
-                              std::optional<LOGFONTW> font, COLORREF colour) {
+inline ControlSettings transLabel(const wchar_t* name, const wchar_t* parent, Place place,
+                                  const wchar_t* text, std::optional<LOGFONTW> font, COLORREF colour) {
     return {name, ControlKind::TransLabel, parent,  place,  text, font, colour, Alignment::Left,
             true, TextEffect::WhiteOffset, nullptr, nullptr};
 }
 
-inline ControlSpec linkLabel(const wchar_t* name, Place place, const wchar_t* text, LOGFONTW font,
-                             COLORREF colour, void (*onLeftPress)()) {
+inline ControlSettings linkLabel(const wchar_t* name, Place place, const wchar_t* text, LOGFONTW font,
+                                 COLORREF colour, void (*onLeftPress)()) {
     return {name,  ControlKind::Label,     nullptr,  place,      text, font, colour, Alignment::Centre,
             false, TextEffect::TextOffset, IDC_HAND, onLeftPress};
 }
 
-inline ControlSpec groupBox(const wchar_t* name, Place place, const wchar_t* caption, LOGFONTW font,
-                            COLORREF colour, Alignment captionAlignment) {
+inline ControlSettings groupBox(const wchar_t* name, Place place, const wchar_t* caption, LOGFONTW font,
+                                COLORREF colour, Alignment captionAlignment) {
     return {name,  ControlKind::GroupBox, nullptr, place,  caption, font, colour, captionAlignment,
             false, TextEffect::None,      nullptr, nullptr};
 }

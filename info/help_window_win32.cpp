@@ -5,7 +5,7 @@
 namespace info {
 namespace {
 
-WindowSpec helpWindowSpec() {
+WindowSettings helpWindowSettings() {
     return {
         InfoRole::Help,
         L"帮助",
@@ -39,7 +39,7 @@ HWND openHelpWindow() {
         bringForward(open);
         return open;
     }
-    return InfoWindow::open(helpWindowSpec());
+    return InfoWindow::open(helpWindowSettings());
 }
 
 }  // namespace info

@@ -32,7 +32,7 @@ POINT centredPlace(int width, int height) {
 
 }  // namespace
 
-InfoWindow::InfoWindow(const WindowSpec& spec) : spec_(spec) {}
+InfoWindow::InfoWindow(const WindowSettings& settings) : settings_(settings) {}
 
 void InfoWindow::registerClass() {
     static const bool registered = [] {
@@ -47,15 +47,15 @@ void InfoWindow::registerClass() {
     (void)registered;
 }
 
-HWND InfoWindow::create(const WindowSpec& spec) {
+HWND InfoWindow::create(const WindowSettings& settings) {
     registerClass();
-    auto window = std::unique_ptr<InfoWindow>(new InfoWindow(spec));
-    const POINT place = centredPlace(spec.width, spec.height);
+    auto window = std::unique_ptr<InfoWindow>(new InfoWindow(settings));
+    const POINT place = centredPlace(settings.width, settings.height);
     // An owned window has no taskbar button; the hidden owner keeps the modal windows off the taskbar,
     // and the help window, which has a button, has no owner.
-    HWND owner = spec.modal ? program::ownerWindow() : nullptr;
-    HWND hwnd = CreateWindowExW(0, kWindowClass, spec.title, kStyle, place.x, place.y, spec.width,
-                                spec.height, owner, nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND owner = settings.modal ? program::ownerWindow() : nullptr;
+    HWND hwnd = CreateWindowExW(0, kWindowClass, settings.title, kStyle, place.x, place.y, settings.width,
+                                settings.height, owner, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!hwnd) return nullptr;
     // The window owns its object from here on and deletes it when it goes.
     window->hwnd_ = hwnd;
@@ -70,16 +70,16 @@ HWND InfoWindow::create(const WindowSpec& spec) {
     return hwnd;
 }
 
-HWND InfoWindow::open(const WindowSpec& spec) {
-    HWND hwnd = create(spec);
+HWND InfoWindow::open(const WindowSettings& settings) {
+    HWND hwnd = create(settings);
     if (!hwnd) return nullptr;
     ShowWindow(hwnd, SW_SHOWNORMAL);
     SetForegroundWindow(hwnd);
     return hwnd;
 }
 
-void InfoWindow::openModal(const WindowSpec& spec) {
-    HWND hwnd = create(spec);
+void InfoWindow::openModal(const WindowSettings& settings) {
+    HWND hwnd = create(settings);
     if (!hwnd) return;
     InfoWindow* window = from(hwnd);
     window->modalLoopRunning_ = true;
@@ -106,7 +106,7 @@ InfoWindow* InfoWindow::from(HWND window) {
 
 HWND InfoWindow::findOpen(InfoRole role) {
     for (HWND window : program::openWindows()) {
-        if (InfoWindow* info = from(window); info && info->spec_.role == role) return window;
+        if (InfoWindow* info = from(window); info && info->settings_.role == role) return window;
     }
     return nullptr;
 }
@@ -128,11 +128,11 @@ HWND InfoWindow::control(std::wstring_view name) const {
 
 bool InfoWindow::createControls() {
     int id = kFirstControlId;
-    for (const ControlSpec& spec : spec_.controls) {
-        HWND parent = spec.parent ? control(spec.parent) : hwnd_;
-        HWND hwnd = parent ? createControl(spec, parent, id++) : nullptr;
+    for (const ControlSettings& settings : settings_.controls) {
+        HWND parent = settings.parent ? control(settings.parent) : hwnd_;
+        HWND hwnd = parent ? createControl(settings, parent, id++) : nullptr;
         if (!hwnd) return false;
-        controls_.emplace_back(spec.name, hwnd);
+        controls_.emplace_back(settings.name, hwnd);
     }
     return true;
 }
@@ -140,13 +140,13 @@ bool InfoWindow::createControls() {
 void InfoWindow::setIcons() {
     HICON big = nullptr;
     HICON small = nullptr;
-    if (spec_.iconId) {
+    if (settings_.iconId) {
         HINSTANCE instance = GetModuleHandleW(nullptr);
         bigIcon_.reset(
-            static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(spec_.iconId), IMAGE_ICON,
+            static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(settings_.iconId), IMAGE_ICON,
                                           GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0)));
         smallIcon_.reset(
-            static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(spec_.iconId), IMAGE_ICON,
+            static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(settings_.iconId), IMAGE_ICON,
                                           GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)));
         big = bigIcon_.get();
         small = smallIcon_.get();

@@ -17,21 +17,21 @@ namespace info {
 
 enum class InfoRole { Help, Usage, About };
 
-struct WindowSpec {
+struct WindowSettings {
     InfoRole role;
     const wchar_t* title;
-    int width, height;                  // outer size
-    bool modal;                         // modal windows have no taskbar button; the others have one
-    int iconId;                         // a resource of the program, or 0 for the program's default icon
-    std::vector<ControlSpec> controls;  // from the top of the z-order down
+    int width, height;                      // outer size
+    bool modal;                             // modal windows have no taskbar button; the others have one
+    int iconId;                             // a resource of the program, or 0 for the program's default icon
+    std::vector<ControlSettings> controls;  // from the top of the z-order down
 };
 
 class InfoWindow {
 public:
     // Not modal: creates, shows and activates the window and returns it, or nullptr on failure.
-    static HWND open(const WindowSpec& spec);
+    static HWND open(const WindowSettings& settings);
     // Modal: shows the window, disables the program's other windows and returns once it is closed.
-    static void openModal(const WindowSpec& spec);
+    static void openModal(const WindowSettings& settings);
 
     static InfoWindow* from(HWND window);  // nullptr for any window not of this kind
     static HWND findOpen(InfoRole role);
@@ -40,9 +40,9 @@ public:
     HWND control(std::wstring_view name) const;
 
 private:
-    explicit InfoWindow(const WindowSpec& spec);
+    explicit InfoWindow(const WindowSettings& settings);
 
-    static HWND create(const WindowSpec& spec);
+    static HWND create(const WindowSettings& settings);
     static void registerClass();
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
@@ -62,7 +62,7 @@ private:
     void disableOtherWindows();
     void restoreOtherWindows();
 
-    WindowSpec spec_;
+    WindowSettings settings_;
     HWND hwnd_ = nullptr;
     bool modalLoopRunning_ = false;
     std::vector<std::pair<std::wstring, HWND>> controls_;

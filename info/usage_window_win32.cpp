@@ -27,7 +27,7 @@ constexpr wchar_t kUsage[] =
     L"7、退出软件：因WinXP和Win7对软件的兼容性差异，请按“Esc”\r\n"
     L"   键，或者鼠标右键单击右上角的复选框，即可无声退出。";
 
-WindowSpec usageWindowSpec() {
+WindowSettings usageWindowSettings() {
     const LOGFONTW captionFont = gb2312Font(-12, FW_BOLD);
     return {
         InfoRole::Usage,
@@ -50,7 +50,7 @@ WindowSpec usageWindowSpec() {
 }  // namespace
 
 void openUsageWindow() {
-    InfoWindow::openModal(usageWindowSpec());
+    InfoWindow::openModal(usageWindowSettings());
 }
 
 }  // namespace info
