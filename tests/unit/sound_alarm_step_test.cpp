@@ -1,10 +1,10 @@
 // The alarm decisions at the end of a refresh, against a fake window.
-#include "sound/alarm_step.h"
-
 #include <gtest/gtest.h>
 
 #include <map>
 #include <string>
+
+#include "sound/alarm_step.h"
 
 namespace {
 

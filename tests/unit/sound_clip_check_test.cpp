@@ -1,6 +1,4 @@
 // Which byte images the player accepts as clips, and the two clips the program carries.
-#include "sound/clip_check.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -9,22 +7,29 @@
 #include <optional>
 #include <string>
 
+#include "sound/clip_check.h"
+
 namespace {
 
 using sound::checkPlayableClip;
 
 std::string le32(std::uint32_t v) {
-    return {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16), static_cast<char>(v >> 24)};
+    return {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
+            static_cast<char>(v >> 24)};
 }
-std::string le16(std::uint16_t v) { return {static_cast<char>(v), static_cast<char>(v >> 8)}; }
+std::string le16(std::uint16_t v) {
+    return {static_cast<char>(v), static_cast<char>(v >> 8)};
+}
 
-std::string chunk(const std::string& id, const std::string& body, std::optional<std::uint32_t> statedSize = {}) {
+std::string chunk(const std::string& id, const std::string& body,
+                  std::optional<std::uint32_t> statedSize = {}) {
     return id + le32(statedSize.value_or(static_cast<std::uint32_t>(body.size()))) + body;
 }
 
 // A RIFF/WAVE image around the given chunks; its RIFF size is right unless stated otherwise.
 std::string riff(const std::string& chunks, std::optional<std::uint32_t> statedSize = {}) {
-    return "RIFF" + le32(statedSize.value_or(static_cast<std::uint32_t>(4 + chunks.size()))) + "WAVE" + chunks;
+    return "RIFF" + le32(statedSize.value_or(static_cast<std::uint32_t>(4 + chunks.size()))) + "WAVE" +
+           chunks;
 }
 
 const std::string kPcmFormat = le16(1) + le16(2) + le32(22050) + le32(88200) + le16(4) + le16(16);
@@ -90,7 +95,9 @@ std::string readAsset(const std::string& name) {
 std::uint32_t at16(const std::string& s, std::size_t i) {
     return static_cast<unsigned char>(s[i]) | static_cast<unsigned char>(s[i + 1]) << 8;
 }
-std::uint32_t at32(const std::string& s, std::size_t i) { return at16(s, i) | at16(s, i + 2) << 16; }
+std::uint32_t at32(const std::string& s, std::size_t i) {
+    return at16(s, i) | at16(s, i + 2) << 16;
+}
 
 TEST(BuiltInClips, AreTheirExactPlainLayout) {
     struct Case {
@@ -110,8 +117,8 @@ TEST(BuiltInClips, AreTheirExactPlainLayout) {
         EXPECT_EQ(at32(image, 4), c.size - 8);
         EXPECT_EQ(image.substr(8, 8), "WAVEfmt ");
         EXPECT_EQ(at32(image, 16), 16u);
-        EXPECT_EQ(at16(image, 20), 1u);   // PCM
-        EXPECT_EQ(at16(image, 22), 2u);   // stereo
+        EXPECT_EQ(at16(image, 20), 1u);  // PCM
+        EXPECT_EQ(at16(image, 22), 2u);  // stereo
         EXPECT_EQ(at32(image, 24), c.rate);
         EXPECT_EQ(at32(image, 28), c.rate * 4);
         EXPECT_EQ(at16(image, 32), 4u);
