@@ -1,0 +1,268 @@
+// The clip player under Wine: what reaches the audio output, and when playbacks end.
+// The sink writes what each output stream played to a WAV file of its own, in the order the streams
+// were opened, and finishes the file's header when the stream is closed.
+#include <gtest/gtest.h>
+#include <windows.h>
+// mmsystem.h needs the types of windows.h and is not pulled in by it under WIN32_LEAN_AND_MEAN.
+#include <mmsystem.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "sound/builtin_clips_win32.h"
+#include "sound/clip_check.h"
+#include "sound/clip_player_win32.h"
+#include "ticker/program_win32.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using sound::activeClipPlaybacks;
+using sound::highLimitClip;
+using sound::lowLimitClip;
+using sound::playClip;
+using sound::stopAllClips;
+
+std::string readFile(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// Unix paths given to the test are reached through drive Z:, Wine's root of the Unix file system.
+fs::path unixPath(const char* path) {
+    return fs::path(std::string("Z:") + path);
+}
+
+std::uint32_t le32(const std::string& s, std::size_t at) {
+    std::uint32_t v = 0;
+    for (std::size_t i = 4; i-- > 0;) v = (v << 8) | static_cast<unsigned char>(s[at + i]);
+    return v;
+}
+
+// What one output stream left in the sink: the sink writes the plain 44-byte layout.
+struct Recording {
+    std::string name;
+    std::string format;   // the 16-byte format block
+    std::string samples;  // every byte the stream played
+    bool closed = false;  // the sink finishes the header's sizes only when the stream is closed
+};
+
+Recording recordingOf(const fs::path& file) {
+    const std::string bytes = readFile(file);
+    Recording r;
+    r.name = file.filename().string();
+    if (bytes.size() < 44) return r;  // opened, but nothing was ever played on it
+    r.format = bytes.substr(20, 16);
+    r.samples = bytes.substr(44);
+    r.closed = le32(bytes, 4) == bytes.size() - 8 && le32(bytes, 40) == bytes.size() - 44;
+    return r;
+}
+
+sound::PlayableClip parts(std::string_view clip) {
+    const auto playable = sound::checkPlayableClip(clip);
+    EXPECT_TRUE(playable);
+    return playable.value_or(sound::PlayableClip{});
+}
+
+// How much of the clip a listener heard: the recording holds the clip's first bytes, and nothing but
+// silence after them. Wine's audio driver fills with a little silence whenever the device would run
+// dry, which leaves some at the end of a stream; a gap in the middle would show as sound after it.
+std::size_t bytesHeardOf(std::string_view clip, const Recording& r) {
+    const std::string_view expected = parts(clip).samples;
+    const auto common =
+        std::mismatch(r.samples.begin(), r.samples.end(), expected.begin(), expected.end()).first;
+    const bool restIsSilence = std::all_of(common, r.samples.end(), [](char b) { return b == 0; });
+    EXPECT_TRUE(restIsSilence) << r.name << ": other sound after byte " << (common - r.samples.begin());
+    return static_cast<std::size_t>(common - r.samples.begin());
+}
+
+void expectWholeClip(const Recording& r, std::string_view clip) {
+    EXPECT_EQ(r.format, parts(clip).format) << r.name;
+    EXPECT_EQ(bytesHeardOf(clip, r), parts(clip).samples.size()) << r.name;
+    EXPECT_TRUE(r.closed) << r.name;
+}
+
+// Stopped: the clip's beginning was heard, and not all of it.
+void expectCutShort(const Recording& r, std::string_view clip) {
+    EXPECT_LT(bytesHeardOf(clip, r), parts(clip).samples.size()) << r.name;
+}
+
+// Waits for the playbacks to end by themselves; the limit only keeps a broken player from hanging the test.
+bool allEndWithin(std::chrono::seconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (activeClipPlaybacks() > 0) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        Sleep(10);
+    }
+    return true;
+}
+
+class ClipPlayer : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* dir = std::getenv("SOUND_SINK_DIR");
+        ASSERT_NE(dir, nullptr) << "SOUND_SINK_DIR names the folder the sink writes to";
+        sinkDir_ = unixPath(dir);
+        ASSERT_GT(waveOutGetNumDevs(), 0u) << "the ALSA file sink should be the audio device";
+        for (const auto& entry : fs::directory_iterator(sinkDir_)) fs::remove(entry.path());
+    }
+
+    void TearDown() override { stopAllClips(true); }
+
+    // One per output stream that was opened, in the order they were opened.
+    std::vector<Recording> recordings() const {
+        std::vector<fs::path> files;
+        for (const auto& entry : fs::directory_iterator(sinkDir_)) files.push_back(entry.path());
+        std::sort(files.begin(), files.end());  // stream.wav, stream.wav.0001, stream.wav.0002, ...
+        std::vector<Recording> result;
+        for (const fs::path& file : files) result.push_back(recordingOf(file));
+        return result;
+    }
+
+    fs::path sinkDir_;
+};
+
+TEST(BuiltInClips, AreTheAssetFilesByteForByte) {
+    const fs::path assets = unixPath(TICKER_SOURCE_DIR "/assets");
+    EXPECT_TRUE(lowLimitClip() == readFile(assets / "low_limit.wav"));
+    EXPECT_TRUE(highLimitClip() == readFile(assets / "high_limit.wav"));
+    EXPECT_EQ(lowLimitClip().size(), 274220u);
+    EXPECT_EQ(highLimitClip().size(), 700460u);
+}
+
+TEST_F(ClipPlayer, OnePlaybackPlaysTheWholeClipInItsOwnFormat) {
+    for (std::string_view clip : {lowLimitClip(), highLimitClip()}) {
+        SetUp();
+        ASSERT_TRUE(playClip(clip));
+        ASSERT_TRUE(allEndWithin(std::chrono::seconds(30)));
+        const std::vector<Recording> streams = recordings();
+        ASSERT_EQ(streams.size(), 1u);
+        expectWholeClip(streams[0], clip);
+    }
+}
+
+TEST_F(ClipPlayer, PlaybacksAtOnceEachSoundToTheirEnd) {
+    struct Case {
+        const char* name;
+        std::string_view first, second;
+    } cases[] = {
+        {"both limits in one refresh", lowLimitClip(), highLimitClip()},
+        {"a new copy over a sounding one", highLimitClip(), highLimitClip()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        ASSERT_TRUE(playClip(c.first));
+        ASSERT_TRUE(playClip(c.second));
+        EXPECT_EQ(activeClipPlaybacks(), 2u);
+        ASSERT_TRUE(allEndWithin(std::chrono::seconds(30)));
+        const std::vector<Recording> streams = recordings();
+        ASSERT_EQ(streams.size(), 2u);
+        expectWholeClip(streams[0], c.first);
+        expectWholeClip(streams[1], c.second);
+    }
+}
+
+TEST_F(ClipPlayer, TheSounderPlaysTheBuiltInClips) {
+    sound::Win32ClipSounder sounder;
+    sounder.playLowLimit();
+    sounder.playHighLimit();
+    ASSERT_TRUE(allEndWithin(std::chrono::seconds(30)));
+    const std::vector<Recording> streams = recordings();
+    ASSERT_EQ(streams.size(), 2u);
+    expectWholeClip(streams[0], lowLimitClip());
+    expectWholeClip(streams[1], highLimitClip());
+}
+
+TEST_F(ClipPlayer, StopThenPlayAtOnceSoundsTheNewClipFromItsBeginning) {
+    ASSERT_TRUE(playClip(highLimitClip()));
+    ASSERT_TRUE(playClip(lowLimitClip()));
+    Sleep(100);  // both sounding
+    stopAllClips(false);
+    ASSERT_TRUE(playClip(lowLimitClip()));
+    ASSERT_TRUE(allEndWithin(std::chrono::seconds(30)));
+    const std::vector<Recording> streams = recordings();
+    ASSERT_EQ(streams.size(), 3u);
+    expectCutShort(streams[0], highLimitClip());
+    expectCutShort(streams[1], lowLimitClip());
+    expectWholeClip(streams[2], lowLimitClip());
+}
+
+TEST_F(ClipPlayer, StopAndWaitReturnsOnlyWhenEveryPlaybackHasEnded) {
+    struct Case {
+        const char* name;
+        void (*stopAndWait)();
+    } cases[] = {
+        {"stopAllClips(true)", [] { stopAllClips(true); }},
+        {"the program's end",
+         [] {
+             sound::installClipPlayerEndHook();
+             ticker::program::runEndHooks();
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        ASSERT_TRUE(playClip(lowLimitClip()));
+        ASSERT_TRUE(playClip(highLimitClip()));
+        Sleep(100);
+        ASSERT_EQ(activeClipPlaybacks(), 2u) << "both should still be sounding";
+        c.stopAndWait();
+        EXPECT_EQ(activeClipPlaybacks(), 0u);
+        // Read at once: a stream still open would have left its header unfinished.
+        const std::vector<Recording> streams = recordings();
+        ASSERT_EQ(streams.size(), 2u);
+        for (const Recording& r : streams) EXPECT_TRUE(r.closed) << r.name;
+        expectCutShort(streams[0], lowLimitClip());
+        expectCutShort(streams[1], highLimitClip());
+    }
+}
+
+TEST_F(ClipPlayer, BytesThatAreNotAPlayableClipSoundNothing) {
+    const std::string low(lowLimitClip());
+    struct Case {
+        const char* name;
+        std::string image;
+    } cases[] = {
+        {"nothing", ""},
+        {"a clip cut off inside its samples", low.substr(0, 1000)},
+        {"a clip without its samples", low.substr(0, 36) + "data" + std::string(4, '\0')},
+    };
+    for (const Case& c : cases) {
+        EXPECT_FALSE(playClip(c.image)) << c.name;
+        EXPECT_EQ(activeClipPlaybacks(), 0u) << c.name;
+    }
+    EXPECT_TRUE(recordings().empty());
+}
+
+TEST_F(ClipPlayer, AFormatTheDeviceRefusesIsSilentYetStarted) {
+    std::string image(lowLimitClip());
+    image[20] = '\x34';  // a format tag that no codec knows
+    image[21] = '\x12';
+    EXPECT_TRUE(playClip(image));
+    EXPECT_EQ(activeClipPlaybacks(), 0u);
+    stopAllClips(true);
+    for (const Recording& r : recordings()) EXPECT_TRUE(r.samples.empty()) << r.name;
+}
+
+TEST(ClipPlayerWithoutDevice, PlaysSilentlyAndKeepsNothing) {
+    if (waveOutGetNumDevs() > 0) GTEST_SKIP() << "this machine has an audio device";
+    for (int refresh = 0; refresh < 5; ++refresh) {
+        EXPECT_TRUE(playClip(lowLimitClip()));
+        EXPECT_TRUE(playClip(highLimitClip()));
+        EXPECT_EQ(activeClipPlaybacks(), 0u);
+    }
+    stopAllClips(false);
+    stopAllClips(true);
+    EXPECT_EQ(activeClipPlaybacks(), 0u);
+}
+
+}  // namespace
