@@ -1,40 +1,14 @@
 // The alarm decisions at the end of a refresh, against a fake window.
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 
+#include "fakes/fake_ticker_view.h"
 #include "sound/alarm_step.h"
 
 namespace {
 
 using ticker::Control;
-
-class FakeView : public ticker::TickerView {
-public:
-    FakeView(bool checked, std::string lower, std::string upper) : checked_(checked) {
-        texts_[Control::LowerBox] = std::move(lower);
-        texts_[Control::UpperBox] = std::move(upper);
-    }
-    bool isOpen() const override { return true; }
-    std::string text(Control c) const override {
-        const auto it = texts_.find(c);
-        return it == texts_.end() ? std::string() : it->second;
-    }
-    bool isChecked(Control c) const override { return c == Control::AlarmCheck && checked_; }
-    // The alarm step only reads the window.
-    void setText(Control, const std::string&) override { ADD_FAILURE() << "setText"; }
-    void setTextColour(Control, quote::Colour) override { ADD_FAILURE() << "setTextColour"; }
-    void setVisible(Control, bool) override { ADD_FAILURE() << "setVisible"; }
-    void setTimerPeriod(int) override { ADD_FAILURE() << "setTimerPeriod"; }
-    void showMessage(const std::string&) override { ADD_FAILURE() << "showMessage"; }
-    void processPendingEvents() override { ADD_FAILURE() << "processPendingEvents"; }
-    void sleep(int) override { ADD_FAILURE() << "sleep"; }
-
-private:
-    bool checked_;
-    std::map<Control, std::string> texts_;
-};
 
 // Records what was sounded, in order: "low", "high", "stop".
 class RecordingSounder : public sound::ClipSounder {
@@ -75,10 +49,15 @@ TEST(AlarmStep, SoundsTheLimitsThatThePriceReaches) {
         {"unchecked, price between the limits", false, "10", "20", 15, "stop"},
     };
     for (const Case& c : cases) {
-        FakeView view(c.checked, c.lower, c.upper);
+        fakes::FakeTickerView view;
+        view.checked = c.checked;
+        view.setText(Control::LowerBox, c.lower);
+        view.setText(Control::UpperBox, c.upper);
+        view.log.clear();
         RecordingSounder sounder;
         sound::runAlarmStep(view, c.price, sounder);
         EXPECT_EQ(sounder.calls, c.expected) << c.name;
+        EXPECT_TRUE(view.log.empty()) << c.name << ": the alarm step only reads the window";
     }
 }
 
