@@ -12,9 +12,12 @@
 #include <list>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 #include "sound/builtin_clips_win32.h"
@@ -34,9 +37,10 @@ constexpr DWORD kSliceMilliseconds = 250;
 // for a stop. The timeout only guards against a driver that forgets to signal.
 constexpr DWORD kWakeUpMilliseconds = 100;
 
-// How long a closing stream waits for a reset device to hand its slices back.
-constexpr int kReturnRetries = 200;
-constexpr DWORD kReturnRetryMilliseconds = 10;
+// How long a closing stream waits, in all, for a reset device to hand its slices back: a driver that
+// never does must not hold up the program's end for longer.
+constexpr int kReturnChecks = 200;
+constexpr DWORD kReturnCheckMilliseconds = 10;
 
 struct HandleCloser {
     void operator()(HANDLE handle) const { CloseHandle(handle); }
@@ -75,12 +79,10 @@ public:
 
     ~WaveOutStream() {
         waveOutReset(device_);
+        // A reset marks every slice done, but a driver may do so on its own thread a little later.
+        for (int i = 0; i < kReturnChecks && !allReturned(); ++i) Sleep(kReturnCheckMilliseconds);
         for (Slot& slot : slots_) {
-            if (!slot.queued) continue;
-            // A reset marks every slice done, but a driver may do so on its own thread a little later.
-            for (int i = 0; i < kReturnRetries && !(slot.header.dwFlags & WHDR_DONE); ++i)
-                Sleep(kReturnRetryMilliseconds);
-            waveOutUnprepareHeader(device_, &slot.header, sizeof slot.header);
+            if (slot.queued) waveOutUnprepareHeader(device_, &slot.header, sizeof slot.header);
         }
         waveOutClose(device_);
     }
@@ -126,6 +128,11 @@ private:
         WAVEHDR header{};
         bool queued = false;
     };
+
+    bool allReturned() const {
+        return std::all_of(slots_.begin(), slots_.end(),
+                           [](const Slot& s) { return !s.queued || (s.header.dwFlags & WHDR_DONE); });
+    }
 
     explicit WaveOutStream(HWAVEOUT device) : device_(device) {}
 

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -72,27 +73,59 @@ sound::PlayableClip parts(std::string_view clip) {
     return playable.value_or(sound::PlayableClip{});
 }
 
-// How much of the clip a listener heard: the recording holds the clip's first bytes, and nothing but
-// silence after them. Wine's audio driver fills with a little silence whenever the device would run
-// dry, which leaves some at the end of a stream; a gap in the middle would show as sound after it.
-std::size_t bytesHeardOf(std::string_view clip, const Recording& r) {
-    const std::string_view expected = parts(clip).samples;
-    const auto common =
-        std::mismatch(r.samples.begin(), r.samples.end(), expected.begin(), expected.end()).first;
-    const bool restIsSilence = std::all_of(common, r.samples.end(), [](char b) { return b == 0; });
-    EXPECT_TRUE(restIsSilence) << r.name << ": other sound after byte " << (common - r.samples.begin());
-    return static_cast<std::size_t>(common - r.samples.begin());
+double bytesPerSecond(std::string_view clip) {
+    return le32(std::string(parts(clip).format), 8);
+}
+
+// What a listener hears: the sounding frames in order, apart from the silent ones. Wine's audio
+// driver fills with one period of silence (10 ms) whenever a device would run dry: at a stop, at the
+// end of a stream, and now and then in between on the sink, which runs faster than real time.
+struct Heard {
+    std::vector<std::uint32_t> soundingFrames;  // 16-bit stereo: four bytes a frame
+    std::size_t silentFrames = 0;
+};
+
+Heard heardIn(std::string_view samples) {
+    Heard heard;
+    for (std::size_t at = 0; at + 4 <= samples.size(); at += 4) {
+        std::uint32_t frame;
+        std::memcpy(&frame, samples.data() + at, 4);
+        if (frame == 0)
+            ++heard.silentFrames;
+        else
+            heard.soundingFrames.push_back(frame);
+    }
+    return heard;
+}
+
+// How many of the clip's sounding frames the recording holds, from the beginning; a frame that is
+// not the clip's next one (wrong, missing, out of order) fails the test.
+std::size_t soundingFramesHeard(const Recording& r, const Heard& clip) {
+    const Heard recorded = heardIn(r.samples);
+    const auto firstOther = std::mismatch(recorded.soundingFrames.begin(), recorded.soundingFrames.end(),
+                                          clip.soundingFrames.begin(), clip.soundingFrames.end());
+    EXPECT_TRUE(firstOther.first == recorded.soundingFrames.end())
+        << r.name << ": sounding frame " << (firstOther.first - recorded.soundingFrames.begin())
+        << " is not the clip's";
+    return static_cast<std::size_t>(firstOther.first - recorded.soundingFrames.begin());
 }
 
 void expectWholeClip(const Recording& r, std::string_view clip) {
+    const Heard expected = heardIn(parts(clip).samples);
     EXPECT_EQ(r.format, parts(clip).format) << r.name;
-    EXPECT_EQ(bytesHeardOf(clip, r), parts(clip).samples.size()) << r.name;
+    EXPECT_EQ(soundingFramesHeard(r, expected), expected.soundingFrames.size()) << r.name;
+    // A few driver periods at most: a player that let the device run dry would leave far more.
+    const double addedSilence =
+        (double(heardIn(r.samples).silentFrames) - double(expected.silentFrames)) * 4 / bytesPerSecond(clip);
+    EXPECT_GE(addedSilence, 0.0) << r.name << ": the clip's own silence is missing";
+    EXPECT_LT(addedSilence, 0.05) << r.name << ": gaps of silence";
     EXPECT_TRUE(r.closed) << r.name;
 }
 
 // Stopped: the clip's beginning was heard, and not all of it.
 void expectCutShort(const Recording& r, std::string_view clip) {
-    EXPECT_LT(bytesHeardOf(clip, r), parts(clip).samples.size()) << r.name;
+    const Heard expected = heardIn(parts(clip).samples);
+    EXPECT_LT(soundingFramesHeard(r, expected), expected.soundingFrames.size()) << r.name;
 }
 
 // Waits for the playbacks to end by themselves; the limit only keeps a broken player from hanging the test.
@@ -119,12 +152,22 @@ protected:
 
     // One per output stream that was opened, in the order they were opened.
     std::vector<Recording> recordings() const {
+        std::vector<Recording> result;
+        for (const fs::path& file : streamFiles()) result.push_back(recordingOf(file));
+        return result;
+    }
+
+    std::vector<fs::path> streamFiles() const {
         std::vector<fs::path> files;
         for (const auto& entry : fs::directory_iterator(sinkDir_)) files.push_back(entry.path());
         std::sort(files.begin(), files.end());  // stream.wav, stream.wav.0001, stream.wav.0002, ...
-        std::vector<Recording> result;
-        for (const fs::path& file : files) result.push_back(recordingOf(file));
-        return result;
+        return files;
+    }
+
+    std::vector<std::uintmax_t> recordedSizes() const {
+        std::vector<std::uintmax_t> sizes;
+        for (const fs::path& file : streamFiles()) sizes.push_back(fs::file_size(file));
+        return sizes;
     }
 
     fs::path sinkDir_;
@@ -215,14 +258,22 @@ TEST_F(ClipPlayer, StopAndWaitReturnsOnlyWhenEveryPlaybackHasEnded) {
         ASSERT_TRUE(playClip(highLimitClip()));
         Sleep(100);
         ASSERT_EQ(activeClipPlaybacks(), 2u) << "both should still be sounding";
+        const std::vector<std::uintmax_t> sizesAtStop = recordedSizes();
         c.stopAndWait();
         EXPECT_EQ(activeClipPlaybacks(), 0u);
         // Read at once: a stream still open would have left its header unfinished.
         const std::vector<Recording> streams = recordings();
         ASSERT_EQ(streams.size(), 2u);
-        for (const Recording& r : streams) EXPECT_TRUE(r.closed) << r.name;
-        expectCutShort(streams[0], lowLimitClip());
-        expectCutShort(streams[1], highLimitClip());
+        ASSERT_EQ(sizesAtStop.size(), 2u);
+        const std::string_view clips[] = {lowLimitClip(), highLimitClip()};
+        for (std::size_t i = 0; i < 2; ++i) {
+            EXPECT_TRUE(streams[i].closed) << streams[i].name;
+            expectCutShort(streams[i], clips[i]);
+            // Silent at once: what the device still held, not the seconds of the clip queued behind it.
+            const double secondsAfterStop =
+                double(44 + streams[i].samples.size() - sizesAtStop[i]) / bytesPerSecond(clips[i]);
+            EXPECT_LT(secondsAfterStop, 0.5) << streams[i].name;
+        }
     }
 }
 
