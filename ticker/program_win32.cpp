@@ -8,6 +8,8 @@ namespace {
 struct State {
     HWND owner = nullptr;
     std::vector<HWND> windows;
+    std::vector<HWND> onTop;
+    HWND lastForeground = nullptr;
     std::vector<std::function<void()>> endHooks;
     bool endHooksRan = false;
 };
@@ -26,10 +28,21 @@ bool preTranslate(MSG& msg) {
     return top && SendMessageW(top, kPreTranslateKey, 0, reinterpret_cast<LPARAM>(&msg)) == TRUE;
 }
 
+// Foreground changes happen while messages are handled: activation by a click, a window shown,
+// another program taking over.
+void noticeForegroundChange() {
+    HWND foreground = GetForegroundWindow();
+    if (foreground == state().lastForeground) return;
+    state().lastForeground = foreground;
+    for (HWND top : state().onTop) PostMessageW(top, kStayOnTop, 0, 0);
+}
+
 void dispatch(MSG& msg) {
-    if (preTranslate(msg)) return;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
+    if (!preTranslate(msg)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    noticeForegroundChange();
 }
 
 }  // namespace
@@ -55,10 +68,14 @@ void windowDestroyed(HWND window) {
     const auto it = std::find(windows.begin(), windows.end(), window);
     if (it == windows.end()) return;
     windows.erase(it);
+    auto& onTop = state().onTop;
+    onTop.erase(std::remove(onTop.begin(), onTop.end(), window), onTop.end());
     if (windows.empty()) PostQuitMessage(0);
 }
 
 std::vector<HWND> openWindows() { return state().windows; }
+
+void keepOnTop(HWND window) { state().onTop.push_back(window); }
 
 bool dispatchOneMessage() {
     MSG msg;

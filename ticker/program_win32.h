@@ -14,6 +14,9 @@ namespace ticker::program {
 // controls, before the message is dispatched. A window that returns TRUE has consumed the key.
 constexpr UINT kPreTranslateKey = WM_APP + 1;
 
+// Posted to a window that keeps to the topmost band whenever the foreground window has changed.
+constexpr UINT kStayOnTop = WM_APP + 2;
+
 // The never-shown tool window that owns the program's windows and keeps them off the taskbar.
 HWND ownerWindow();
 bool createOwnerWindow(HINSTANCE instance);
@@ -21,6 +24,11 @@ bool createOwnerWindow(HINSTANCE instance);
 void windowOpened(HWND window);
 void windowDestroyed(HWND window);  // the last one ends the event loop
 std::vector<HWND> openWindows();
+
+// On an X display without a window manager, Wine stacks the window it brings to the foreground
+// above every other, the topmost band included. A window that must stay on top is told after each
+// change of the foreground window, and puts itself back.
+void keepOnTop(HWND window);
 
 // Runs the event loop until the last window has been destroyed; returns the exit code.
 int runEventLoop();

@@ -17,6 +17,10 @@ constexpr wchar_t kWindowClass[] = L"TickerWindow";
 constexpr UINT_PTR kRefreshTimerId = 1;
 constexpr UINT_PTR kSubclassId = 1;
 constexpr int kFirstControlId = 1001;
+// Raised once the press has been handled: the help window it opens takes the activation, and
+// Wine loses track of the ticker's own activation when that happens inside the press.
+constexpr UINT kRightButtonPressed = WM_APP + 3;
+
 
 enum class Kind { TransLabel, EditBox, Button, CheckBox };
 
@@ -170,6 +174,7 @@ bool TickerWindow::open() {
                               program::ownerWindow(), nullptr, instance_, this);
     if (!window_) return false;
     program::windowOpened(window_);
+    program::keepOnTop(window_);
     SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     createFonts();
     createControls();
@@ -259,6 +264,9 @@ LRESULT TickerWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
         if (events_) events_->onDoubleClick();
         return 0;
     case WM_RBUTTONDOWN:
+        PostMessageW(window_, kRightButtonPressed, 0, 0);
+        return 0;
+    case kRightButtonPressed:
         if (events_) events_->onRightButtonPressed();
         return 0;
     case WM_TIMER:
@@ -273,6 +281,8 @@ LRESULT TickerWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
         return onControlColour(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
     case WM_ACTIVATE:
         return onActivate(wp, lp);
+    case program::kStayOnTop:
+        return onStayOnTop();
     case WM_SETFOCUS:
         passFocusOn();
         return 0;
@@ -286,6 +296,15 @@ LRESULT TickerWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     return DefWindowProcW(window_, msg, wp, lp);
+}
+
+// Leaving the topmost band and entering it again is a real change of the z-order, which Wine
+// passes on to the X server; setting the place the window already has would not be.
+LRESULT TickerWindow::onStayOnTop() {
+    constexpr UINT kOnlyZOrder = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
+    SetWindowPos(window_, HWND_NOTOPMOST, 0, 0, 0, 0, kOnlyZOrder);
+    SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, kOnlyZOrder);
+    return 0;
 }
 
 LRESULT TickerWindow::onEraseBackground(HDC dc) {

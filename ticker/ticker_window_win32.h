@@ -60,6 +60,7 @@ private:
     void createControls();
     void onCreated();
     LRESULT onEraseBackground(HDC dc);
+    LRESULT onStayOnTop();
     LRESULT onLeftButtonDown();
     LRESULT onActivate(WPARAM wp, LPARAM lp);
     void passFocusOn();

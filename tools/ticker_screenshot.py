@@ -10,12 +10,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from desktop import Screen, Ticker, session_env  # noqa: E402
-
-
-def type_into(ticker, x, y, text):
-    ticker.xdotool("mousemove", x, y)
-    ticker.xdotool("click", 1)
-    ticker.xdotool("type", "--delay", 30, text)
+from watch import Watch  # noqa: E402
 
 
 def main():
@@ -29,12 +24,7 @@ def main():
     with Ticker(env) as ticker:
         left, top, width, height = ticker.wait_window(116, 70)
         if args.demo:
-            type_into(ticker, left + 28, top + 39, args.code)
-            type_into(ticker, left + 28, top + 59, "1")
-            type_into(ticker, left + 87, top + 59, "1000")
-            ticker.xdotool("mousemove", left + 87, top + 39)
-            ticker.xdotool("click", 1)
-            ticker.xdotool("mousemove", 5, 5)
+            Watch(ticker, env, left, top).start(args.code, "1", "100000")
             time.sleep(8)  # two refreshes and their flashes
         margin = 40
         Screen(env).save(args.out, env, crop=(left - margin, top - margin, left + width + margin, top + height + margin))

@@ -9,46 +9,10 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
-from desktop import DESKTOP, Screen, Ticker, check, near, session_env  # noqa: E402
+from desktop import Ticker, check, near, session_env  # noqa: E402
 from quote_service_control import QuoteService  # noqa: E402
+from watch import CODE_BOX, GREEN, GREY, LOWER_BOX, RED, START_BUTTON, UPPER_BOX, WHITE, Watch  # noqa: E402
 
-RED, GREEN, WHITE, GREY = (255, 0, 0), (0, 255, 0), (255, 255, 255), (128, 128, 128)
-
-
-class Watch:
-    def __init__(self, ticker, env, left, top):
-        self.ticker, self.env, self.left, self.top = ticker, env, left, top
-
-    def at(self, x, y):
-        return self.left + x, self.top + y
-
-    def click(self, x, y, button=1, repeat=1):
-        self.ticker.xdotool("mousemove", *self.at(x, y))
-        self.ticker.xdotool("click", "--repeat", repeat, "--delay", 60, button)
-        self.ticker.xdotool("mousemove", 5, 5)
-
-    def type_into(self, x, y, text):
-        self.ticker.xdotool("mousemove", *self.at(x, y))
-        self.ticker.xdotool("click", 1)
-        self.ticker.xdotool("type", "--delay", 40, text)
-
-    def screen(self):
-        return Screen(self.env)
-
-    def price_pixels(self, screen, colour):
-        rect = (self.left + 2, self.top + 4, self.left + 66, self.top + 24)
-        return screen.count(rect, lambda p: near(p, colour, 0))
-
-    def wait_price_colour(self, colour, seconds=10):
-        deadline = time.time() + seconds
-        while time.time() < deadline:
-            if self.price_pixels(self.screen(), colour) > 20:
-                return True
-            time.sleep(0.2)
-        return False
-
-    def is_desktop_at(self, screen, x, y):
-        return near(screen.pixel(*self.at(x, y)), DESKTOP, 2)
 
 
 def message_window_shown(env, title):
@@ -74,8 +38,8 @@ def main():
         left, top, _, _ = ticker.wait_window(116, 70)
         watch = Watch(ticker, env, left, top)
 
-        watch.click(28, 39)  # the code box: empties all three boxes
-        watch.click(87, 39)  # Start
+        watch.click(*CODE_BOX)  # empties all three boxes
+        watch.click(*START_BUTTON)
         deadline = time.time() + 10
         while not message_window_shown(env, "提示") and time.time() < deadline:
             time.sleep(0.2)
@@ -84,14 +48,11 @@ def main():
         time.sleep(0.5)
         check(not message_window_shown(env, "提示"), "OK closes it")
 
-        watch.type_into(28, 39, "sh600000")
-        watch.type_into(28, 59, "9")
-        watch.type_into(87, 59, "11")
-        watch.click(87, 39)
+        watch.start("sh600000", "9", "11")
         started = time.time()
         time.sleep(0.5)
         screen = watch.screen()
-        check(all(watch.is_desktop_at(screen, x, y) for x, y in [(28, 39), (28, 59), (87, 39), (87, 59)]),
+        check(all(watch.is_desktop_at(screen, x, y) for x, y in [CODE_BOX, LOWER_BOX, START_BUTTON, UPPER_BOX]),
               "Start hides the inputs and the desktop shows where they were")
 
         check(watch.wait_price_colour(RED), "a price above the reference is red")
@@ -117,12 +78,12 @@ def main():
         service.set_script([dict(quote, price="10.50")])
         check(watch.wait_price_colour(RED), "the next good quote brings the colour back")
 
-        grip = watch.screen().find((left + 2, top + 4, left + 66, top + 24), lambda p: near(p, RED, 0))
         time.sleep(1.5)  # past the flash
+        grip = watch.digit_point()
         watch.click(grip[0] - left, grip[1] - top, repeat=2)
         time.sleep(0.5)
         screen = watch.screen()
-        check(not watch.is_desktop_at(screen, 28, 39) and not watch.is_desktop_at(screen, 87, 39),
+        check(not watch.is_desktop_at(screen, *CODE_BOX) and not watch.is_desktop_at(screen, *START_BUTTON),
               "a double click on the digits brings the inputs back")
         typed = screen.count((left + 2, top + 50, left + 55, top + 68), lambda p: near(p, (0, 128, 0), 60))
         check(typed > 5, "the lower box still shows its typed text")
