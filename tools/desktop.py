@@ -112,6 +112,10 @@ class Ticker:
                 found.append((x, y, w, h))
         return found
 
+    def stacking(self):
+        """The sizes of the program's visible windows, topmost first as the X server stacks them."""
+        return [(w, h) for _, _, w, h in self.windows() if w > 1 and h > 1]
+
     def wait_window(self, width, height, seconds=20):
         deadline = time.time() + seconds
         while time.time() < deadline:

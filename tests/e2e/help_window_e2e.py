@@ -42,6 +42,7 @@ def test_one_help_window_and_esc_in_the_ticker(env):
         grip = watch.digit_point()  # found while nothing lies under the ticker but the desktop
         help_window = open_help(ticker, grip, 2)
         check(len(ticker.windows(*HELP)) == 1, "two right clicks on the digits open one help window")
+        check(ticker.stacking() == [(116, 70), HELP], "the active help window stays below the topmost ticker")
 
         ticker.xdotool("mousemove", *grip)
         ticker.xdotool("click", 1)  # a press without a move activates the ticker and leaves it in place
@@ -64,7 +65,7 @@ def test_modal_usage_window_then_check_box_release(env):
         ticker.xdotool("mousemove", *client_point(help_window, 67, 105))  # 标签1, 使用操作
         ticker.xdotool("click", 1)
         ticker.wait_window(*USAGE)
-        check(True, "使用操作 opens the usage window")
+        check(ticker.stacking() == [(116, 70), USAGE, HELP], "使用操作 opens the usage window, below the ticker")
 
         ticker.xdotool("mousemove", *grip)
         ticker.xdotool("mousedown", 1)
