@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "info/gradient.h"
-#include "info/handles_win32.h"
+#include "ticker/gdi_handles_win32.h"
 
 namespace info {
 namespace {
@@ -65,7 +65,7 @@ private:
     ControlSettings settings_;
     HWND hwnd_ = nullptr;
     std::wstring text_;
-    UniqueFont ownFont_;
+    ticker::FontHandle ownFont_;
     HFONT font_;
     HCURSOR pointer_;
 };

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "info/controls_win32.h"
-#include "info/handles_win32.h"
+#include "ticker/gdi_handles_win32.h"
 
 namespace info {
 
@@ -67,8 +67,8 @@ private:
     bool modalLoopRunning_ = false;
     std::vector<std::pair<std::wstring, HWND>> controls_;
     std::vector<std::pair<HWND, bool>> disabledWindows_;  // and whether each was enabled before
-    UniqueIcon bigIcon_;
-    UniqueIcon smallIcon_;
+    ticker::IconHandle bigIcon_;
+    ticker::IconHandle smallIcon_;
 };
 
 }  // namespace info

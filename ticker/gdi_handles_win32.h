@@ -1,5 +1,5 @@
 #pragma once
-// Owners for the GDI objects a window creates once and frees with itself.
+// Owners for the GDI objects and icons a window creates once and frees with itself.
 
 #include <windows.h>
 
@@ -16,6 +16,14 @@ struct GdiObjectDeleter {
 
 using FontHandle = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiObjectDeleter>;
 using BrushHandle = std::unique_ptr<std::remove_pointer_t<HBRUSH>, GdiObjectDeleter>;
+
+struct IconDeleter {
+    void operator()(HICON icon) const {
+        if (icon) DestroyIcon(icon);
+    }
+};
+
+using IconHandle = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
 
 inline BrushHandle makeSolidBrush(COLORREF colour) { return BrushHandle(CreateSolidBrush(colour)); }
 inline FontHandle makeFont(const LOGFONTW& record) { return FontHandle(CreateFontIndirectW(&record)); }
