@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <memory>
 
 namespace quote {
 namespace {
@@ -14,33 +15,53 @@ constexpr char kNotFinite[] = "--";
 
 bool isLeadByte(unsigned char c) { return c >= 0x80; }
 
+// Working space for one number's text: on the stack for every text a price or a typed limit takes,
+// on the heap only for a longer one. Reading and printing numbers runs on every refresh, all day.
+class Scratch {
+public:
+    explicit Scratch(size_t size) : data_(local_) {
+        if (size > sizeof local_) {
+            heap_.reset(new char[size]);
+            data_ = heap_.get();
+        }
+    }
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+    char* data() { return data_; }
+
+private:
+    char local_[128];
+    std::unique_ptr<char[]> heap_;
+    char* data_;
+};
+
 // Full-width characters typed with a Chinese input method become their ASCII twins:
 // the GBK row 0xA3 maps to (second byte - 0x80), plus the full-width space, tilde and stars.
-std::string narrowFullWidth(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
+// Writes at most text.size() bytes to `out` and returns how many.
+size_t narrowFullWidth(std::string_view text, char* out) {
+    size_t n = 0;
     for (size_t i = 0; i < text.size(); ++i) {
         const unsigned char lead = static_cast<unsigned char>(text[i]);
         if (!isLeadByte(lead) || i + 1 >= text.size()) {
-            out += text[i];
+            out[n++] = text[i];
             continue;
         }
         const unsigned char trail = static_cast<unsigned char>(text[i + 1]);
         if (lead == 0xA3 && trail >= 0xA1 && trail <= 0xFE) {
-            out += static_cast<char>(trail - 0x80);
+            out[n++] = static_cast<char>(trail - 0x80);
         } else if (lead == 0xA1 && trail == 0xA1) {
-            out += ' ';
+            out[n++] = ' ';
         } else if (lead == 0xA1 && trail == 0xAB) {
-            out += '~';
+            out[n++] = '~';
         } else if (lead == 0xA1 && (trail == 0xEE || trail == 0xEF)) {
-            out += '*';
+            out[n++] = '*';
         } else {
-            out += text[i];
-            out += text[i + 1];
+            out[n++] = text[i];
+            out[n++] = text[i + 1];
         }
         ++i;
     }
-    return out;
+    return n;
 }
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
@@ -50,7 +71,7 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 // platform: the digits with their point, and an exponent already checked and clamped.
 struct DecimalParts {
     bool negative = false;
-    std::string mantissa;  // digits and at most one '.'
+    std::string_view mantissa;  // digits and at most one '.', a piece of the scanned text
     long exponent = 0;
 };
 
@@ -58,13 +79,15 @@ bool scanDecimal(std::string_view s, DecimalParts& parts) {
     size_t i = 0;
     while (i < s.size() && isSpace(s[i])) ++i;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) parts.negative = s[i++] == '-';
+    const size_t mantissaStart = i;
     size_t digits = 0;
-    while (i < s.size() && isDigit(s[i])) parts.mantissa += s[i++], ++digits;
+    while (i < s.size() && isDigit(s[i])) ++i, ++digits;
     if (i < s.size() && s[i] == '.') {
-        parts.mantissa += s[i++];
-        while (i < s.size() && isDigit(s[i])) parts.mantissa += s[i++], ++digits;
+        ++i;
+        while (i < s.size() && isDigit(s[i])) ++i, ++digits;
     }
     if (digits == 0) return false;
+    parts.mantissa = s.substr(mantissaStart, i - mantissaStart);
     if (i < s.size() && (s[i] == 'e' || s[i] == 'E' || s[i] == 'd' || s[i] == 'D')) {
         size_t j = i + 1;
         bool negativeExponent = false;
@@ -82,27 +105,64 @@ bool scanDecimal(std::string_view s, DecimalParts& parts) {
 // The decimal exponent of the first non-zero digit, e.g. 2 for "123.4" and -2 for "0.012".
 long leadDigitExponent(const DecimalParts& parts, size_t firstDigit) {
     const size_t point = parts.mantissa.find('.');
-    const long pointAt = static_cast<long>(point == std::string::npos ? parts.mantissa.size() : point);
+    const long pointAt = static_cast<long>(point == std::string_view::npos ? parts.mantissa.size() : point);
     const long digitAt = static_cast<long>(firstDigit);
     return parts.exponent + (digitAt < pointAt ? pointAt - digitAt - 1 : pointAt - digitAt);
 }
 
 double magnitudeOf(const DecimalParts& parts) {
-    const std::string text = parts.mantissa + "e" + std::to_string(parts.exponent);
+    // The mantissa, "e" and the exponent (at most "-100000").
+    Scratch text(parts.mantissa.size() + 16);
+    char* const begin = text.data();
+    char* end = std::copy(parts.mantissa.begin(), parts.mantissa.end(), begin);
+    *end++ = 'e';
+    end = std::to_chars(end, begin + parts.mantissa.size() + 16, parts.exponent).ptr;
     double value = 0;
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::scientific);
+    const auto result = std::from_chars(begin, end, value, std::chars_format::scientific);
     if (result.ec != std::errc::result_out_of_range) return value;
     // Out of range is either past the largest double or below the smallest.
     const size_t firstDigit = parts.mantissa.find_first_of("123456789");
-    if (firstDigit == std::string::npos) return 0;
+    if (firstDigit == std::string_view::npos) return 0;
     return leadDigitExponent(parts, firstDigit) > 0 ? std::numeric_limits<double>::infinity() : 0.0;
 }
 
-std::string trimTrailingZeros(std::string digits) {
-    if (digits.find('.') == std::string::npos) return digits;
-    while (!digits.empty() && digits.back() == '0') digits.pop_back();
-    if (!digits.empty() && digits.back() == '.') digits.pop_back();
-    return digits;
+// The length of digits[0, size) without the trailing zeros of a fraction, and without its point
+// when nothing is left after it.
+size_t trimTrailingZeros(const char* digits, size_t size) {
+    if (std::string_view(digits, size).find('.') == std::string_view::npos) return size;
+    while (size > 0 && digits[size - 1] == '0') --size;
+    if (size > 0 && digits[size - 1] == '.') --size;
+    return size;
+}
+
+// Room for anything "%.13g" prints: a sign, 13 digits, a point, up to four leading zeros and an
+// exponent.
+constexpr size_t kG13Room = 64;
+
+// formatG13 into `out`, which has kG13Room bytes; returns the length.
+size_t formatG13Into(double x, char* out) {
+    if (!std::isfinite(x)) return std::copy(kNotFinite, kNotFinite + 2, out) - out;
+    constexpr int kSignificant = 13;
+    // Scientific form with 12 decimals is exactly 13 significant digits, correctly rounded.
+    const char* const scientificEnd =
+        std::to_chars(out, out + kG13Room, x, std::chars_format::scientific, kSignificant - 1).ptr;
+    const size_t e = std::string_view(out, scientificEnd - out).find('e');
+    int exponent = 0;
+    const char* exponentText = out + e + 1;
+    if (*exponentText == '+') ++exponentText;
+    std::from_chars(exponentText, scientificEnd, exponent);
+    if (exponent < -4 || exponent >= kSignificant) {
+        size_t n = trimTrailingZeros(out, e);
+        out[n++] = 'e';
+        out[n++] = exponent < 0 ? '-' : '+';
+        const int magnitude = std::abs(exponent);
+        if (magnitude < 100) out[n++] = '0';
+        if (magnitude < 10) out[n++] = '0';
+        return std::to_chars(out + n, out + kG13Room, magnitude).ptr - out;
+    }
+    const char* const fixedEnd =
+        std::to_chars(out, out + kG13Room, x, std::chars_format::fixed, kSignificant - 1 - exponent).ptr;
+    return trimTrailingZeros(out, fixedEnd - out);
 }
 
 double powerOfTen(int decimals) {
@@ -132,40 +192,32 @@ double readDecimal(std::string_view text) {
     return parts.negative ? -magnitude : magnitude;
 }
 
-double textToReal(std::string_view text) { return readDecimal(narrowFullWidth(text)); }
+double textToReal(std::string_view text) {
+    Scratch narrowed(text.size());
+    return readDecimal(std::string_view(narrowed.data(), narrowFullWidth(text, narrowed.data())));
+}
 
 std::string formatG13(double x) {
-    if (!std::isfinite(x)) return kNotFinite;
-    constexpr int kSignificant = 13;
-    char buffer[64];
-    // Scientific form with 12 decimals is exactly 13 significant digits, correctly rounded.
-    const auto end = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::scientific, kSignificant - 1).ptr;
-    const std::string scientific(buffer, end);
-    const size_t e = scientific.find('e');
-    const int exponent = std::stoi(scientific.substr(e + 1));
-    if (exponent < -4 || exponent >= kSignificant) {
-        const std::string mantissa = trimTrailingZeros(scientific.substr(0, e));
-        std::string digits = std::to_string(std::abs(exponent));
-        digits.insert(0, digits.size() < 3 ? 3 - digits.size() : 0, '0');
-        return mantissa + (exponent < 0 ? "e-" : "e+") + digits;
-    }
-    const auto fixedEnd =
-        std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::fixed, kSignificant - 1 - exponent).ptr;
-    return trimTrailingZeros(std::string(buffer, fixedEnd));
+    char buffer[kG13Room];
+    return std::string(buffer, formatG13Into(x, buffer));
 }
 
 std::string realToFixedText(double x, int decimals) {
     const double rounded = roundHalfAwayFromZero(x, decimals);
     if (!std::isfinite(rounded)) return kNotFinite;
-    std::string text = rounded == 0 ? "0" : formatG13(rounded);
-    const size_t point = text.find('.');
-    if (point == std::string::npos) {
-        text += '.';
-        text.append(static_cast<size_t>(decimals), '0');
-    } else {
-        const size_t after = text.size() - point - 1;
-        if (after < static_cast<size_t>(decimals)) text.append(static_cast<size_t>(decimals) - after, '0');
-    }
+    char buffer[kG13Room];
+    const size_t length = rounded == 0 ? std::copy_n("0", 1, buffer) - buffer : formatG13Into(rounded, buffer);
+    const std::string_view printed(buffer, length);
+    const size_t point = printed.find('.');
+    const size_t wanted = static_cast<size_t>(std::max(decimals, 0));
+    const size_t after = point == std::string_view::npos ? 0 : printed.size() - point - 1;
+    const size_t fill = after < wanted ? wanted - after : 0;
+    // Built at its final size, so that the result is the only allocation, and none when it is short.
+    std::string text;
+    text.reserve(printed.size() + (point == std::string_view::npos ? 1 : 0) + fill);
+    text.append(printed);
+    if (point == std::string_view::npos) text += '.';
+    text.append(fill, '0');
     return text;
 }
 
