@@ -101,25 +101,6 @@ class Probe:
             return [line.strip() for line in f if line.strip()]
 
 
-def linux_memory_kib(process_name):
-    """VmRSS and RssAnon (KiB) of the Linux process that runs a Windows exe under Wine."""
-    for pid in os.listdir("/proc"):
-        if not pid.isdigit():
-            continue
-        try:
-            with open(f"/proc/{pid}/cmdline", "rb") as f:
-                cmdline = f.read().replace(b"\0", b" ").decode("utf-8", "replace")
-            if process_name not in cmdline or "wine-run" in cmdline or "process_probe" in cmdline:
-                continue
-            with open(f"/proc/{pid}/status") as f:
-                status = dict(line.split(":", 1) for line in f if ":" in line)
-            return {"pid": int(pid), "VmRSS": int(status["VmRSS"].split()[0]),
-                    "RssAnon": int(status["RssAnon"].split()[0])}
-        except (OSError, KeyError, ValueError):
-            continue
-    return None
-
-
 def digit_point(watch, colours=(RED, GREY, (0, 255, 0))):
     """A window point on a drawn digit of the price: the key colour elsewhere lets clicks through."""
     screen = Screen(watch.env)

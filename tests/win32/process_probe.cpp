@@ -11,7 +11,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <cwchar>
+#include <vector>
 
 namespace {
 
@@ -30,6 +32,47 @@ public:
 private:
     HANDLE handle_;
 };
+
+// The system-wide handle table, as NtQuerySystemInformation gives it. Wine's GetProcessHandleCount
+// reports 0 for every process, but this table comes from its server and is complete.
+struct SystemHandleEntry {
+    ULONG ownerPid;
+    BYTE objectType;
+    BYTE flags;
+    USHORT value;
+    PVOID object;
+    ULONG access;
+};
+struct SystemHandleTable {
+    ULONG count;
+    SystemHandleEntry entries[1];
+};
+using QuerySystemInformation = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+constexpr ULONG kSystemHandleInformation = 16;
+constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
+
+long handlesInSystemTable(DWORD processId) {
+    const auto query = reinterpret_cast<QuerySystemInformation>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+    if (!query) return -1;
+    std::vector<char> buffer(1 << 16);
+    for (;;) {
+        ULONG needed = 0;
+        const LONG status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+        if (status == kInfoLengthMismatch) {
+            buffer.resize(std::max<size_t>(buffer.size() * 2, needed + 4096));
+            continue;
+        }
+        if (status != 0) return -1;
+        break;
+    }
+    const auto* table = reinterpret_cast<const SystemHandleTable*>(buffer.data());
+    long count = 0;
+    for (ULONG i = 0; i < table->count; ++i) {
+        if (table->entries[i].ownerPid == processId) ++count;
+    }
+    return count;
+}
 
 int printCounts() {
     const HWND window = findTicker();
@@ -51,8 +94,8 @@ int printCounts() {
     PROCESS_MEMORY_COUNTERS_EX memory{};
     const BOOL haveMemory = GetProcessMemoryInfo(process.get(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
                                                  sizeof memory);
-    std::printf("pid=%lu handles=%ld gdi=%lu user=%lu private=%lld working_set=%lld\n", id,
-                haveHandles ? static_cast<long>(handles) : -1L, gdi, user,
+    std::printf("pid=%lu handles=%ld table_handles=%ld gdi=%lu user=%lu private=%lld working_set=%lld\n", id,
+                haveHandles ? static_cast<long>(handles) : -1L, handlesInSystemTable(id), gdi, user,
                 haveMemory ? static_cast<long long>(memory.PrivateUsage) : -1LL,
                 haveMemory ? static_cast<long long>(memory.WorkingSetSize) : -1LL);
     return 0;
