@@ -32,7 +32,8 @@ std::optional<PlayableClip> checkPlayableClip(std::string_view image) {
     std::optional<std::string_view> format;
     std::optional<std::string_view> samples;
     std::size_t at = kRiffHeaderSize;
-    while (end - at >= kChunkHeaderSize && !(format && samples)) {
+    // A RIFF size below 4 ends the image before the first chunk could start.
+    while (at <= end && end - at >= kChunkHeaderSize && !(format && samples)) {
         const std::string_view id = image.substr(at, 4);
         const std::size_t bodySize = readLittleEndian32(image, at + 4);
         const std::size_t bodyAt = at + kChunkHeaderSize;

@@ -12,7 +12,11 @@
 
 namespace ticker {
 
-constexpr int kRefreshPeriodMs = 3000;
+// A test build may shorten the period, to watch a thousand refreshes in minutes.
+#ifndef TICKER_REFRESH_PERIOD_MS
+#define TICKER_REFRESH_PERIOD_MS 3000
+#endif
+constexpr int kRefreshPeriodMs = TICKER_REFRESH_PERIOD_MS;
 constexpr int kFlashPauseMs = 300;
 
 // The last step of every refresh that found a quote.

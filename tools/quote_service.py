@@ -22,11 +22,16 @@ forever. A step is an object; its keys combine:
     "status": 403, "reason": "Forbidden"         the status line (default 200 OK)
     "headers": {"Name": "value"}                 extra response headers
     "content_length": false | N                  omit Content-Length, or announce N bytes
-    "pad_to": N                                  fill the body with "x" up to N bytes
+    "pad_to": N                                  fill the body with "x" up to N bytes, streamed
+                                                 in 64 KiB pieces (never built in memory)
     {"redirect": "/moved/list=sh600000"}         302 (or "status") to that Location
     {"stall": S}                                 wait S seconds before answering (at most 60)
     {"drop": true}                               close the connection without answering
     {"drip": S}                                  send the body one byte every S seconds
+    {"stall_mid": S}                             send the head and half the body, wait S seconds,
+                                                 then send the rest
+    {"reset": true}                              reset the connection without answering (RST),
+                                                 as a refused connection looks to the client
 A step with no body key is a quote with the defaults below.
 
 Control requests (never logged, never consume a step):
@@ -51,6 +56,7 @@ import random
 import signal
 import socket
 import socketserver
+import struct
 import sys
 import threading
 import time
@@ -58,6 +64,7 @@ from decimal import ROUND_HALF_UP, Decimal
 
 MAX_STALL_SECONDS = 60.0
 MAX_HEAD_BYTES = 64 * 1024
+PADDING_PIECE_BYTES = 64 * 1024
 MAX_CONTROL_BODY_BYTES = 16 * 1024 * 1024
 SOCKET_TIMEOUT_SECONDS = 30.0
 
@@ -135,7 +142,7 @@ def check_step(step):
         raise ScriptError("every step must be an object: %r" % (step,))
     if sum(key in step for key in BODY_KEYS) > 1:
         raise ScriptError("a step takes at most one of %s: %r" % (", ".join(BODY_KEYS), step))
-    for key in ("stall", "drip"):
+    for key in ("stall", "drip", "stall_mid"):
         if key in step and not (isinstance(step[key], (int, float)) and step[key] >= 0):
             raise ScriptError("%s must be a number of seconds: %r" % (key, step))
     if "body_hex" in step:
@@ -172,8 +179,12 @@ def step_body(step, code, now):
         body = record_body(code, gbk(step["record"]))
     else:
         body = record_body(code, b",".join(gbk(field) for field in quote_fields(step, now)))
-    pad_to = int(step.get("pad_to", 0))
-    return body + b"x" * max(0, pad_to - len(body))
+    return body
+
+
+def padding_of(step, body):
+    """How many "x" bytes follow the body."""
+    return max(0, int(step.get("pad_to", 0)) - len(body))
 
 
 # ---------------------------------------------------------------------------------------------
@@ -424,29 +435,48 @@ class Handler(socketserver.BaseRequestHandler):
         if step.get("drop"):
             self.request.shutdown(socket.SHUT_RDWR)
             return
+        if step.get("reset"):
+            self.request.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+            self.request.close()
+            return
         status = int(step.get("status", 302 if "redirect" in step else 200))
         reason = str(step.get("reason", reason_of(status)))
+        padding = 0
         if "redirect" in step:
             body = b"moved\n"
             content_type = "text/html"
         else:
             body = step_body(step, code, datetime.datetime.now())
+            padding = padding_of(step, body)
             content_type = "application/javascript; charset=GBK"
         headers = [("Content-Type", content_type)]
         if "redirect" in step:
             headers.append(("Location", str(step["redirect"])))
         length = step.get("content_length", True)
         if length is True:
-            headers.append(("Content-Length", str(len(body))))
+            headers.append(("Content-Length", str(len(body) + padding)))
         elif length is not False:
             headers.append(("Content-Length", str(int(length))))
         headers.append(("Connection", "close"))
         headers += [(str(name), str(value)) for name, value in step.get("headers", {}).items()]
         self.request.sendall(response_head(status, reason, headers))
         if step.get("drip"):
-            self.drip(service, body, step["drip"])
-        else:
-            self.request.sendall(body)
+            self.drip(service, body + b"x" * padding, step["drip"])
+            return
+        if step.get("stall_mid"):
+            half = len(body) // 2
+            self.request.sendall(body[:half])
+            if not service.sleep(step["stall_mid"]):
+                return
+            body = body[half:]
+        self.request.sendall(body)
+        self.stream_padding(service, padding)
+
+    def stream_padding(self, service, count):
+        piece = b"x" * PADDING_PIECE_BYTES
+        while count > 0 and not service.stop_event.is_set():
+            self.request.sendall(piece[:count])
+            count -= len(piece)
 
     def drip(self, service, body, interval):
         deadline = time.monotonic() + MAX_STALL_SECONDS

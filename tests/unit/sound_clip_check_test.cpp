@@ -60,6 +60,8 @@ TEST(PlayableClip, AcceptsWellFormedImagesAndRejectsTheRest) {
         {"an extra chunk size past the end", riff(kFmt + chunk("LIST", "INFO", 0xFFFFFFFF) + kData), false},
         {"RIFF size cuts the data off", riff(kFmt + kData, 4 + 24 + 8 + 4), false},
         {"RIFF size below the first chunk", riff(kFmt + kData, 4), false},
+        {"RIFF size 0, the end before WAVE", riff(kFmt + kData, 0), false},
+        {"RIFF size 3, the end inside WAVE", riff(chunk("LIST", "odd") + kFmt + kData, 3), false},
         {"no data", riff(kFmt + chunk("LIST", "INFO")), false},
         {"only an empty data", riff(kFmt + chunk("data", "")), false},
         {"no fmt", riff(chunk("LIST", "INFO") + kData), false},
