@@ -17,6 +17,13 @@ using namespace ticker;
 // rather than wait for a window that never comes.
 constexpr int kNoWindowSystem = 1;
 
+// The long-running test build watches with a shorter period (ticker_fast_refresh).
+#ifdef TICKER_REFRESH_PERIOD_MS
+constexpr int kWatchPeriodMs = TICKER_REFRESH_PERIOD_MS;
+#else
+constexpr int kWatchPeriodMs = kRefreshPeriodMs;
+#endif
+
 std::optional<quote::DisplayValues> fetchDisplayValues(const std::string& code) {
     return quote::deriveDisplayValues(quote::extractQuoteFields(quote::fetchQuoteText(code)));
 }
@@ -35,7 +42,7 @@ private:
 class TickerProgram final : public TickerEvents {
 public:
     explicit TickerProgram(HINSTANCE instance)
-        : window_(instance), alarm_(window_), cycle_(window_, fetchDisplayValues, alarm_) {
+        : window_(instance), alarm_(window_), cycle_(window_, fetchDisplayValues, alarm_, kWatchPeriodMs) {
         window_.setEvents(this);
     }
 

@@ -13,8 +13,8 @@ constexpr char kZeroPercent[] = "00.00%";
 
 }  // namespace
 
-WatchCycle::WatchCycle(TickerView& view, QuoteSource quotes, AlarmStep& alarm)
-    : view_(view), quotes_(std::move(quotes)), alarm_(alarm) {}
+WatchCycle::WatchCycle(TickerView& view, QuoteSource quotes, AlarmStep& alarm, int refreshPeriodMs)
+    : view_(view), quotes_(std::move(quotes)), alarm_(alarm), refreshPeriodMs_(refreshPeriodMs) {}
 
 // A click in the code box starts a new choice: the old limits belong to the old stock.
 void WatchCycle::onCodeBoxPressed() {
@@ -30,7 +30,7 @@ void WatchCycle::onStart() {
         view_.showMessage(*prompt);
         return;
     }
-    view_.setTimerPeriod(kRefreshPeriodMs);
+    view_.setTimerPeriod(refreshPeriodMs_);
     for (Control input : {Control::StartButton, Control::CodeBox, Control::LowerBox, Control::UpperBox})
         view_.setVisible(input, false);
 }

@@ -12,11 +12,7 @@
 
 namespace ticker {
 
-// A test build may shorten the period, to watch a thousand refreshes in minutes.
-#ifndef TICKER_REFRESH_PERIOD_MS
-#define TICKER_REFRESH_PERIOD_MS 3000
-#endif
-constexpr int kRefreshPeriodMs = TICKER_REFRESH_PERIOD_MS;
+constexpr int kRefreshPeriodMs = 3000;
 constexpr int kFlashPauseMs = 300;
 
 // The last step of every refresh that found a quote.
@@ -31,7 +27,8 @@ using QuoteSource = std::function<std::optional<quote::DisplayValues>(const std:
 
 class WatchCycle {
 public:
-    WatchCycle(TickerView& view, QuoteSource quotes, AlarmStep& alarm);
+    // A test build may pass a shorter period, to watch a thousand refreshes in minutes.
+    WatchCycle(TickerView& view, QuoteSource quotes, AlarmStep& alarm, int refreshPeriodMs = kRefreshPeriodMs);
 
     void onCodeBoxPressed();
     void onLowerBoxPressed();
@@ -49,6 +46,7 @@ private:
     TickerView& view_;
     QuoteSource quotes_;
     AlarmStep& alarm_;
+    int refreshPeriodMs_;
 };
 
 }  // namespace ticker
