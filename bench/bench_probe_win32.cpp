@@ -1,8 +1,8 @@
 // Looks at another program from inside the same Wine session, as Windows sees it.
 //
-//   process_probe memory EXE-NAME
+//   bench_probe memory EXE-NAME
 //       prints "private_bytes N": the PrivateUsage of the first process running EXE-NAME.
-//   process_probe respond WINDOW-CLASS SECONDS
+//   bench_probe respond WINDOW-CLASS SECONDS
 //       sends WM_NULL to the first top-level window of WINDOW-CLASS again and again for SECONDS,
 //       and prints "longest_wait_ms N" and "messages N": the longest the window took to answer.
 #include <windows.h>
@@ -33,7 +33,7 @@ DWORD processIdOf(const wchar_t* exeName) {
 int printPrivateBytes(const wchar_t* exeName) {
     const DWORD id = processIdOf(exeName);
     if (!id) {
-        std::fprintf(stderr, "process_probe: no process %ls\n", exeName);
+        std::fprintf(stderr, "bench_probe: no process %ls\n", exeName);
         return 2;
     }
     HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id);
@@ -54,7 +54,7 @@ int printLongestWait(const wchar_t* windowClass, double seconds) {
     using Clock = std::chrono::steady_clock;
     HWND window = FindWindowW(windowClass, nullptr);
     if (!window) {
-        std::fprintf(stderr, "process_probe: no window of class %ls\n", windowClass);
+        std::fprintf(stderr, "bench_probe: no window of class %ls\n", windowClass);
         return 2;
     }
     const Clock::time_point end = Clock::now() + std::chrono::duration_cast<Clock::duration>(
@@ -80,6 +80,6 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring what = argc > 1 ? argv[1] : L"";
     if (what == L"memory" && argc == 3) return printPrivateBytes(argv[2]);
     if (what == L"respond" && argc == 4) return printLongestWait(argv[2], std::wcstod(argv[3], nullptr));
-    std::fprintf(stderr, "usage: process_probe memory EXE-NAME | respond WINDOW-CLASS SECONDS\n");
+    std::fprintf(stderr, "usage: bench_probe memory EXE-NAME | respond WINDOW-CLASS SECONDS\n");
     return 2;
 }
