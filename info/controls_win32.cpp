@@ -1,4 +1,5 @@
 #include "info/controls_win32.h"
+#include "info/owned_window_proc_win32.h"
 
 #include <cwchar>
 #include <memory>
@@ -47,7 +48,8 @@ private:
     static void registerClasses();
     explicit Control(const ControlSettings& settings);
 
-    static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    template <class T>
+    friend LRESULT CALLBACK ::info::ownedWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
 
     LRESULT onPaint();
@@ -75,7 +77,7 @@ void Control::registerClasses() {
         for (ControlKind kind : {ControlKind::TransLabel, ControlKind::Label, ControlKind::GroupBox}) {
             WNDCLASSEXW wc{};
             wc.cbSize = sizeof wc;
-            wc.lpfnWndProc = &Control::windowProc;
+            wc.lpfnWndProc = &ownedWindowProc<Control>;
             wc.hCursor =
                 LoadCursorW(nullptr, IDC_ARROW);  // the window's own pointer, unless a control has one
             wc.hInstance = GetModuleHandleW(nullptr);
@@ -114,17 +116,6 @@ HWND Control::create(const ControlSettings& settings, HWND parent, int id) {
     SetWindowPos(hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     InvalidateRect(hwnd, nullptr, FALSE);
     return hwnd;
-}
-
-LRESULT CALLBACK Control::windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* control = reinterpret_cast<Control*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!control) return DefWindowProcW(hwnd, msg, wp, lp);
-    if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        delete control;
-        return DefWindowProcW(hwnd, msg, wp, lp);
-    }
-    return control->handle(msg, wp, lp);
 }
 
 LRESULT Control::handle(UINT msg, WPARAM wp, LPARAM lp) {

@@ -38,7 +38,7 @@ void InfoWindow::registerClass() {
     static const bool registered = [] {
         WNDCLASSEXW wc{};
         wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = &InfoWindow::windowProc;
+        wc.lpfnWndProc = &ownedWindowProc<InfoWindow>;
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         wc.lpszClassName = kWindowClass;
@@ -155,17 +155,6 @@ void InfoWindow::setIcons() {
     }
     SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
-}
-
-LRESULT CALLBACK InfoWindow::windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* window = reinterpret_cast<InfoWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!window) return DefWindowProcW(hwnd, msg, wp, lp);
-    if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        delete window;
-        return DefWindowProcW(hwnd, msg, wp, lp);
-    }
-    return window->handle(msg, wp, lp);
 }
 
 LRESULT InfoWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {

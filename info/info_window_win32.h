@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "info/controls_win32.h"
+#include "info/owned_window_proc_win32.h"
 #include "ticker/gdi_handles_win32.h"
 
 namespace info {
@@ -44,7 +45,8 @@ private:
 
     static HWND create(const WindowSettings& settings);
     static void registerClass();
-    static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    template <class T>
+    friend LRESULT CALLBACK ::info::ownedWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
 
     LRESULT onCreate();
