@@ -71,7 +71,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // closing still returns through it.
     static TickerProgram ticker(instance);
     if (!ticker.open()) return kNoWindowSystem;
-    const int exitCode = program::runEventLoop();
-    program::runEndHooks();
-    return exitCode;
+    // Both ends of the program take the same road out: the end hooks, then the process ends,
+    // with no static objects torn down behind the audio system's back.
+    program::endNow(program::runEventLoop());
 }

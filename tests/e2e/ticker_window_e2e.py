@@ -63,6 +63,9 @@ def test_right_release_over_check_box_ends(env):
 def test_place_on_another_screen_size():
     session = tempfile.mkdtemp(prefix="wine-1024-", dir=os.path.dirname(os.environ["WINE_SESSION"]))
     wine_env = os.path.join(SOURCE_DIR, "tools", "wine-env")
+    # The shared session's prefix, copied: the program and its settings are the same, only the screen differs.
+    subprocess.run(["cp", "-a", os.path.join(os.environ["WINE_SESSION"], "prefix"), os.path.join(session, "prefix")],
+                   check=True)
     subprocess.run([wine_env, "start", session, "1024x768"], check=True)
     try:
         env = session_env(session)
