@@ -295,20 +295,6 @@ void Control::drawText(HDC dc, RECT area) {
 
 }  // namespace
 
-LOGFONTW gb2312Font(LONG height, LONG weight, const wchar_t* face, BYTE outPrecision, BYTE clipPrecision,
-                    BYTE quality, BYTE pitchAndFamily) {
-    LOGFONTW font{};
-    font.lfHeight = height;
-    font.lfWeight = weight;
-    font.lfCharSet = GB2312_CHARSET;
-    font.lfOutPrecision = outPrecision;
-    font.lfClipPrecision = clipPrecision;
-    font.lfQuality = quality;
-    font.lfPitchAndFamily = pitchAndFamily;
-    wcsncpy(font.lfFaceName, face, LF_FACESIZE - 1);
-    return font;
-}
-
 HWND createControl(const ControlSettings& settings, HWND parent, int id) {
     return Control::create(settings, parent, id);
 }

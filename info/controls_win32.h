@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include "ticker/font_record_win32.h"
+
 #include <optional>
 
 namespace info {
@@ -40,10 +42,7 @@ struct ControlSettings {
     void (*onLeftPress)();  // runs when the left button is pressed on the control
 };
 
-// A font record in the GB2312 character set; the fields not given are 0, and an empty face lets
-// the window system pick the character set's default face.
-LOGFONTW gb2312Font(LONG height, LONG weight, const wchar_t* face = L"", BYTE outPrecision = 0,
-                    BYTE clipPrecision = 0, BYTE quality = 0, BYTE pitchAndFamily = 0);
+using ticker::gb2312Font;
 
 // Creates the control as a visible child of parent, at the bottom of its siblings' z-order, so that
 // controls created in a window's table order stack from the top down. nullptr on failure.

@@ -5,6 +5,7 @@
 
 #include <iterator>
 
+#include "ticker/font_record_win32.h"
 #include "ticker/gbk_text_win32.h"
 #include "ticker/numeric_box.h"
 #include "ticker/program_win32.h"
@@ -62,26 +63,11 @@ bool modifierHeld() {
 // The price digits come out in a bold 16-pixel Song face. Glyphs are drawn without antialiasing:
 // a blended edge pixel is neither key colour nor text colour and would ring every digit in pink.
 LOGFONTW priceFontRecord() {
-    LOGFONTW f{};
-    f.lfHeight = -16;
-    f.lfWeight = FW_BOLD;
-    f.lfCharSet = GB2312_CHARSET;
-    f.lfOutPrecision = OUT_STROKE_PRECIS;
-    f.lfClipPrecision = CLIP_STROKE_PRECIS;
-    f.lfQuality = NONANTIALIASED_QUALITY;
-    f.lfPitchAndFamily = VARIABLE_PITCH;
-    lstrcpyW(f.lfFaceName, L"宋体");
-    return f;
+    return gb2312Font(-16, FW_BOLD, L"宋体", OUT_STROKE_PRECIS, CLIP_STROKE_PRECIS, NONANTIALIASED_QUALITY,
+                      VARIABLE_PITCH);
 }
 
-LOGFONTW smallFontRecord(BYTE quality) {
-    LOGFONTW f{};
-    f.lfHeight = -14;
-    f.lfWeight = FW_NORMAL;
-    f.lfCharSet = GB2312_CHARSET;
-    f.lfQuality = quality;
-    return f;
-}
+LOGFONTW smallFontRecord(BYTE quality) { return gb2312Font(-14, FW_NORMAL, L"", 0, 0, quality); }
 
 DWORD styleOf(const ControlSpec& spec) {
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (spec.tabStop ? WS_TABSTOP : 0);
