@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <memory>
 
@@ -171,14 +172,44 @@ double powerOfTen(int decimals) {
     return p;
 }
 
-double roundHalfAwayFromZero(double x, int decimals) {
-    if (x == 0 || std::isnan(x)) return x;
-    const double scale = powerOfTen(decimals);
+// |x| in whole units of the last place, rounded half away from zero.
+double wholeUnitsOf(double x, double scale) {
     const double nudged = std::fabs(x) * scale + kRoundingNudge;
     double whole = 0;
     const double fraction = std::modf(nudged, &whole);
-    const double magnitude = (fraction >= 0.5 ? whole + 1 : whole) / scale;
+    return fraction >= 0.5 ? whole + 1 : whole;
+}
+
+double roundHalfAwayFromZero(double x, int decimals) {
+    if (x == 0 || std::isnan(x)) return x;
+    const double magnitude = wholeUnitsOf(x, powerOfTen(decimals)) / powerOfTen(decimals);
     return x < 0 ? -magnitude : magnitude;
+}
+
+// Below 10^13 units, "%.13g" of the rounded value gives every digit of the units back, and with up
+// to four places it never switches to the exponent form: the text can be written straight from the
+// units, which is several times quicker than printing the value twice.
+constexpr double kUnitsPrintedWhole = 1e13;
+constexpr int kMostPlacesPrintedWhole = 4;
+
+std::string unitsAsFixedText(bool negative, std::uint64_t units, int decimals) {
+    char digits[24];
+    char* const end = std::to_chars(digits, digits + sizeof digits, units).ptr;
+    std::size_t count = static_cast<std::size_t>(end - digits);
+    const std::size_t places = static_cast<std::size_t>(decimals);
+    const std::size_t wholeDigits = count > places ? count - places : 0;
+    std::string text;
+    text.reserve(1 + std::max<std::size_t>(wholeDigits, 1) + 1 + places);
+    if (negative && units != 0) text += '-';
+    if (wholeDigits == 0) {
+        text += '0';
+    } else {
+        text.append(digits, wholeDigits);
+    }
+    text += '.';
+    text.append(places - (count - wholeDigits), '0');
+    text.append(digits + wholeDigits, count - wholeDigits);
+    return text;
 }
 
 }  // namespace
@@ -203,6 +234,10 @@ std::string formatG13(double x) {
 }
 
 std::string realToFixedText(double x, int decimals) {
+    if (std::isfinite(x) && decimals >= 0 && decimals <= kMostPlacesPrintedWhole) {
+        const double units = wholeUnitsOf(x, powerOfTen(decimals));
+        if (units < kUnitsPrintedWhole) return unitsAsFixedText(x < 0, static_cast<std::uint64_t>(units), decimals);
+    }
     const double rounded = roundHalfAwayFromZero(x, decimals);
     if (!std::isfinite(rounded)) return kNotFinite;
     char buffer[kG13Room];

@@ -24,11 +24,10 @@ size_t findCharacters(std::string_view text, std::string_view needle) {
     return std::string_view::npos;
 }
 
-std::string_view quotedRecord(std::string_view replyText) {
+// What follows the record's opening quote; a reply with no quote at all is read from its start.
+std::string_view afterOpeningQuote(std::string_view replyText) {
     const size_t quote = findCharacters(replyText, "\"");
-    const std::string_view rest = quote == std::string_view::npos ? replyText : replyText.substr(quote + 1);
-    const size_t end = findCharacters(rest, "\";");
-    return end == std::string_view::npos ? std::string_view() : rest.substr(0, end);
+    return quote == std::string_view::npos ? replyText : replyText.substr(quote + 1);
 }
 
 }  // namespace
@@ -37,21 +36,31 @@ std::string_view replyTextOf(std::string_view body) {
     return body.substr(0, body.find('\0'));
 }
 
+// One pass: the record is split while its end is looked for, and its fields are kept only once
+// the end is found. Runs of plain characters are skipped in a tight loop: a field is mostly digits.
 std::vector<std::string> extractQuoteFields(std::string_view replyText) {
-    const std::string_view record = quotedRecord(replyText);
+    const std::string_view rest = afterOpeningQuote(replyText);
     std::vector<std::string> fields;
-    if (record.empty()) return fields;
-    // One allocation for the list instead of one per doubling: a record has some 33 fields. A comma
-    // inside a double-byte character is counted too, which only reserves a little more.
-    fields.reserve(static_cast<size_t>(std::count(record.begin(), record.end(), ',')) + 1);
-    size_t fieldStart = 0;
-    for (size_t at = 0; at < record.size(); at += characterLength(record, at)) {
-        if (record[at] != ',') continue;
-        fields.emplace_back(record.substr(fieldStart, at - fieldStart));
-        fieldStart = at + 1;
+    // One allocation for the list instead of one per doubling: a record has some 33 fields. Commas
+    // past the record, or inside double-byte characters, only make it reserve a little more.
+    fields.reserve(static_cast<size_t>(std::count(rest.begin(), rest.end(), ',')) + 1);
+    const char* const end = rest.data() + rest.size();
+    const char* fieldStart = rest.data();
+    for (const char* at = rest.data(); at < end;) {
+        const auto byte = static_cast<unsigned char>(*at);
+        if (byte >= 0x80) {
+            at += at + 1 < end ? 2 : 1;
+        } else if (byte == ',') {
+            fields.emplace_back(fieldStart, at - fieldStart);
+            fieldStart = ++at;
+        } else if (byte == '"' && at + 1 < end && at[1] == ';') {
+            if (fieldStart < at) fields.emplace_back(fieldStart, at - fieldStart);
+            return fields;
+        } else {
+            ++at;
+        }
     }
-    if (fieldStart < record.size()) fields.emplace_back(record.substr(fieldStart));
-    return fields;
+    return {};  // the record never ends: no fields
 }
 
 std::optional<DisplayValues> deriveDisplayValues(const std::vector<std::string>& fields) {

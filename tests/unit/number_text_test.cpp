@@ -105,6 +105,31 @@ TEST(RealToFixedText, RoundsHalfAwayFromZeroAndPrintsAsWindowsDoes) {
     }
 }
 
+// Other numbers of places, at the edges where the text is written from whole units of the last
+// place and where it is printed from the value instead.
+TEST(RealToFixedText, OtherPlacesAndTheEdgeOfThirteenDigits) {
+    struct Case {
+        double value;
+        int decimals;
+        const char* expected;
+    } cases[] = {
+        {2.5, 0, "3."},  // no places still ends in a point, as the padded "%.13g" does
+        {-0.4, 0, "0."},
+        {9999999999999.4, 0, "9999999999999."},
+        {9999999999999.5, 0, "1e+013."},
+        {0.00005, 4, "0.0001"},
+        {-0.00004, 4, "0.0000"},
+        {123.4, 4, "123.4000"},
+        {999999999.99994, 4, "999999999.9999"},
+        {999999999.99996, 4, "1000000000.0000"},
+        {0.000004, 5, "0.00000"},
+        {0.00001, 5, "1e-005.00000"},  // beyond four places "%.13g" turns to the exponent form
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(realToFixedText(c.value, c.decimals), c.expected) << c.value << " to " << c.decimals;
+    }
+}
+
 TEST(FormatG13, MatchesTheWindowsCLibrary) {
     struct Case {
         double value;
