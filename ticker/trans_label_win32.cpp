@@ -48,13 +48,15 @@ void paint(HWND label, HDC dc) {
 }
 
 // What lies under the label repaints first (the parent's background and every control there),
-// then the label, which is among the children the parent's repaint reaches.
+// then the label, which is among the children the parent's repaint reaches. The repaint waits for
+// the window thread's next look at its messages, so that a refresh's writes to several labels cost
+// one repaint of the layered window rather than one each.
 void repaintWithWhatLiesUnder(HWND label) {
     HWND parent = GetParent(label);
     RECT r;
     GetWindowRect(label, &r);
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-    RedrawWindow(parent, &r, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RedrawWindow(parent, &r, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 LRESULT CALLBACK labelProc(HWND label, UINT msg, WPARAM wp, LPARAM lp) {
@@ -84,10 +86,16 @@ LRESULT CALLBACK labelProc(HWND label, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_PRINTCLIENT:
         paint(label, reinterpret_cast<HDC>(wp));
         return 0;
-    case WM_SETTEXT:
-        if (LabelState* s = stateOf(label)) s->text = lp ? reinterpret_cast<const wchar_t*>(lp) : L"";
+    case WM_SETTEXT: {
+        // Every refresh writes all three labels; one that already shows the text is left alone,
+        // since each repaint of the layered window costs more than the whole quote request.
+        LabelState* s = stateOf(label);
+        const wchar_t* text = lp ? reinterpret_cast<const wchar_t*>(lp) : L"";
+        if (s && s->text == text) return TRUE;
+        if (s) s->text = text;
         repaintWithWhatLiesUnder(label);
         return TRUE;
+    }
     case WM_GETTEXTLENGTH:
         return stateOf(label) ? static_cast<LRESULT>(stateOf(label)->text.size()) : 0;
     case WM_GETTEXT: {
@@ -130,7 +138,9 @@ std::wstring transLabelText(HWND label) {
 }
 
 void setTransLabelColour(HWND label, COLORREF colour) {
-    if (LabelState* s = stateOf(label)) s->colour = colour;
+    LabelState* s = stateOf(label);
+    if (s && s->colour == colour) return;
+    if (s) s->colour = colour;
     repaintWithWhatLiesUnder(label);
 }
 
