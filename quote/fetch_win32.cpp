@@ -5,10 +5,14 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
+#include <cstdint>
 #include <functional>
-#include <future>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <string>
+#include <system_error>
 #include <thread>
 
 #include "quote/quote_record.h"
@@ -205,20 +209,29 @@ std::string fetchFrom(HINTERNET session, Destination destination) {
     return {};
 }
 
-// Runs one request at a time on a thread of its own, and waits for it no longer than the caller
-// can be held: Wine's WinINet ignores the connect timeout, and nothing bounds a name lookup. A
-// request that outlives the wait finishes by itself; until it has, new requests fail at once
-// rather than pile up behind it.
+// Runs one request at a time on a thread kept for the program's life (starting a thread for each
+// refresh would cost more than the request itself), and waits for it no longer than the caller can
+// be held: Wine's WinINet ignores the connect timeout, and nothing bounds a name lookup. A request
+// that outlives the wait finishes by itself; until it has, new requests fail at once rather than
+// pile up behind it.
 class RequestWorker {
 public:
     RequestWorker() = default;
     RequestWorker(const RequestWorker&) = delete;
     RequestWorker& operator=(const RequestWorker&) = delete;
 
-    // Only a request stuck in the system at the program's end is left to the process exit.
+    // Only a request stuck in the system at the program's end is left to the process exit; the
+    // thread keeps the state it shares alive until then.
     ~RequestWorker() {
+        bool stuck = false;
+        {
+            std::lock_guard<std::mutex> guard(shared_->lock);
+            shared_->quitting = true;
+            stuck = shared_->busy;
+        }
+        shared_->wake.notify_all();
         if (!thread_.joinable()) return;
-        if (busy()) {
+        if (stuck) {
             thread_.detach();
         } else {
             thread_.join();
@@ -226,28 +239,64 @@ public:
     }
 
     std::optional<std::string> run(std::function<std::string()> request, std::chrono::milliseconds limit) {
-        if (busy()) return std::nullopt;
-        if (thread_.joinable()) thread_.join();
-        std::promise<std::string> promise;
-        result_ = promise.get_future();
-        thread_ = std::thread([request = std::move(request), promise = std::move(promise)]() mutable {
-            try {
-                promise.set_value(request());
-            } catch (...) {
-                promise.set_value({});
-            }
-        });
-        if (result_.wait_for(limit) != std::future_status::ready) return std::nullopt;
-        return result_.get();
+        std::unique_lock<std::mutex> guard(shared_->lock);
+        if (shared_->busy || !started()) return std::nullopt;
+        const std::uint64_t ticket = ++shared_->submitted;
+        shared_->request = std::move(request);
+        shared_->busy = true;
+        shared_->wake.notify_all();
+        if (!shared_->done.wait_for(guard, limit, [&] { return shared_->finished == ticket; })) return std::nullopt;
+        return std::move(shared_->reply);
     }
 
 private:
-    bool busy() const {
-        return result_.valid() && result_.wait_for(std::chrono::seconds(0)) != std::future_status::ready;
+    struct Shared {
+        std::mutex lock;
+        std::condition_variable wake;  // a request is waiting, or the program ends
+        std::condition_variable done;  // a request has finished
+        std::function<std::string()> request;
+        bool busy = false;
+        bool quitting = false;
+        std::uint64_t submitted = 0;
+        std::uint64_t finished = 0;
+        std::string reply;
+    };
+
+    // Called with the lock held. A thread that cannot be started is one more failed request.
+    bool started() {
+        if (thread_.joinable()) return true;
+        try {
+            thread_ = std::thread(serve, shared_);
+        } catch (const std::system_error&) {
+            return false;
+        }
+        return true;
     }
 
+    static void serve(std::shared_ptr<Shared> shared) {
+        std::unique_lock<std::mutex> guard(shared->lock);
+        for (;;) {
+            shared->wake.wait(guard, [&] { return shared->quitting || shared->request; });
+            if (!shared->request) return;
+            const std::function<std::string()> request = std::move(shared->request);
+            shared->request = nullptr;
+            guard.unlock();
+            std::string reply;
+            try {
+                reply = request();
+            } catch (...) {
+                reply.clear();
+            }
+            guard.lock();
+            shared->reply = std::move(reply);
+            shared->finished = shared->submitted;
+            shared->busy = false;
+            shared->done.notify_all();
+        }
+    }
+
+    std::shared_ptr<Shared> shared_ = std::make_shared<Shared>();
     std::thread thread_;
-    std::future<std::string> result_;
 };
 
 }  // namespace
