@@ -1,10 +1,13 @@
-// Looks at a running ticker from outside, for the long-running and fault tests:
-//   process_probe counts            handles, GDI and USER objects and private memory of the ticker
-//   process_probe latency SECONDS   how long the ticker window takes to answer a harmless sent
-//                                   message, sampled every 50 ms for SECONDS or until it goes away
-//   process_probe point TEXT        the screen point at the centre of the visible window or control
-//                                   whose text is TEXT, so that a test can click it
-// It finds the ticker by its window class, so it needs no process id from the Linux side.
+// Looks at a running ticker from outside, for the long-running and fault tests and for bench/run:
+//   process_probe counts [CLASS]     handles, GDI and USER objects and private memory of the ticker,
+//                                    or of the program whose top-level window is of class CLASS
+//   process_probe latency SECONDS [MS]
+//                                    how long the ticker window takes to answer a harmless sent
+//                                    message, sampled every MS milliseconds (50 unless given) for
+//                                    SECONDS or until it goes away
+//   process_probe point TEXT         the screen point at the centre of the visible window or control
+//                                    whose text is TEXT, so that a test can click it
+// It finds the program by its window class, so it needs no process id from the Linux side.
 
 #include <windows.h>
 #include <psapi.h>
@@ -17,7 +20,9 @@
 
 namespace {
 
-HWND findTicker() { return FindWindowW(L"TickerWindow", nullptr); }
+constexpr wchar_t kTickerClass[] = L"TickerWindow";
+
+HWND findTicker() { return FindWindowW(kTickerClass, nullptr); }
 
 class ProcessHandle {
 public:
@@ -74,10 +79,10 @@ long handlesInSystemTable(DWORD processId) {
     return count;
 }
 
-int printCounts() {
-    const HWND window = findTicker();
+int printCounts(const wchar_t* windowClass) {
+    const HWND window = FindWindowW(windowClass, nullptr);
     if (!window) {
-        std::printf("error=no ticker window\n");
+        std::printf("error=no window of class %ls\n", windowClass);
         return 2;
     }
     DWORD id = 0;
@@ -109,7 +114,7 @@ double secondsSince(const LARGE_INTEGER& start, const LARGE_INTEGER& frequency) 
 
 // Each sample is one WM_NULL sent to the ticker window: it is answered only when the window thread
 // gets back to its messages, so the longest wait is the longest time the window was frozen.
-int measureLatency(double seconds) {
+int measureLatency(double seconds, DWORD sampleMilliseconds) {
     LARGE_INTEGER frequency, begun;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&begun);
@@ -129,7 +134,7 @@ int measureLatency(double seconds) {
         if (waited > longest) longest = waited;
         if (waited > 0.2) std::printf("at=%.2f waited=%.3f\n", secondsSince(begun, frequency), waited);
         std::fflush(stdout);
-        Sleep(50);
+        Sleep(sampleMilliseconds);
     }
     std::printf("samples=%ld unanswered=%ld longest=%.3f\n", samples, unanswered, longest);
     return 0;
@@ -168,9 +173,13 @@ int printPoint(const wchar_t* text) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc >= 2 && std::wcscmp(argv[1], L"counts") == 0) return printCounts();
-    if (argc >= 3 && std::wcscmp(argv[1], L"latency") == 0) return measureLatency(std::wcstod(argv[2], nullptr));
-    if (argc >= 3 && std::wcscmp(argv[1], L"point") == 0) return printPoint(argv[2]);
-    std::fprintf(stderr, "usage: process_probe counts | latency SECONDS | point TEXT\n");
+    const auto is = [&](const wchar_t* what) { return argc >= 2 && std::wcscmp(argv[1], what) == 0; };
+    if (is(L"counts")) return printCounts(argc >= 3 ? argv[2] : kTickerClass);
+    if (is(L"latency") && argc >= 3) {
+        const DWORD sampleMilliseconds = argc >= 4 ? std::wcstoul(argv[3], nullptr, 10) : 50;
+        return measureLatency(std::wcstod(argv[2], nullptr), sampleMilliseconds);
+    }
+    if (is(L"point") && argc >= 3) return printPoint(argv[2]);
+    std::fprintf(stderr, "usage: process_probe counts [CLASS] | latency SECONDS [MS] | point TEXT\n");
     return 2;
 }
