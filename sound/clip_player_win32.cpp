@@ -7,8 +7,9 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <condition_variable>
+#include <cstdint>
 #include <cstring>
+#include <deque>
 #include <list>
 #include <memory>
 #include <mutex>
@@ -28,13 +29,14 @@ namespace sound {
 namespace {
 
 // How much of a clip is queued on the device at a time, in how many slices: two seconds, so that a
-// worker kept from running for a while on a busy machine never lets the device run dry (the driver
+// sound thread kept from running for a while on a busy machine never lets the device run dry (the driver
 // would fill the gap with silence). A stop takes all of it back at once, so depth costs nothing.
 constexpr std::size_t kSliceCount = 8;
 constexpr DWORD kSliceMilliseconds = 250;
 
-// The worker sleeps on its event; the device signals it for every finished slice and the player
-// for a stop. The timeout only guards against a driver that forgets to signal.
+// While something sounds, the sound thread sleeps on its event; every stream signals it for each
+// finished slice and the player for every order. The timeout only guards against a driver that
+// forgets to signal; with nothing sounding there is none.
 constexpr DWORD kWakeUpMilliseconds = 100;
 
 // How long a closing stream waits, in all, for a reset device to hand its slices back: a driver that
@@ -78,7 +80,7 @@ public:
     WaveOutStream& operator=(const WaveOutStream&) = delete;
 
     ~WaveOutStream() {
-        waveOutReset(device_);
+        silence();
         // A reset marks every slice done, but a driver may do so on its own thread a little later.
         for (int i = 0; i < kReturnChecks && !allReturned(); ++i) Sleep(kReturnCheckMilliseconds);
         for (Slot& slot : slots_) {
@@ -86,6 +88,9 @@ public:
         }
         waveOutClose(device_);
     }
+
+    // Falls silent at once: the device drops what it holds and marks every slice done.
+    void silence() { waveOutReset(device_); }
 
     // Queues one slice; false when every slot is busy or the device refuses it.
     bool queue(char* bytes, std::size_t size) {
@@ -140,44 +145,45 @@ private:
     std::array<Slot, kSliceCount> slots_{};
 };
 
-// One sounding of one clip from its beginning, with its own copy of the samples and its own stream.
+// One sounding of one clip from its beginning. Made on the caller's thread; from then on the sound
+// thread owns it: it opens the stream, feeds it, and closes it.
 class Playback {
 public:
-    // Copies the clip and opens its stream; null when the stream cannot be opened.
-    static std::unique_ptr<Playback> start(const PlayableClip& clip) {
-        std::unique_ptr<Playback> playback(new Playback(clip));
-        if (!playback->wakeUp_) return nullptr;
-        playback->stream_ = WaveOutStream::open(playback->format_, playback->wakeUp_.get());
-        if (!playback->stream_) return nullptr;
-        return playback;
+    Playback(const PlayableClip& clip, ClipBytes bytes)
+        : format_(deviceFormat(clip.format)),
+          copy_(bytes == ClipBytes::Copy ? std::string(clip.samples) : std::string()),
+          samples_(bytes == ClipBytes::Copy ? std::string_view(copy_) : clip.samples),
+          sliceBytes_(sliceSize()) {}
+
+    Playback(const Playback&) = delete;
+    Playback& operator=(const Playback&) = delete;
+
+    // Stamped when it is handed over: the count of stops requested until then.
+    void markRequested(std::uint64_t stopsBefore) { stopsBefore_ = stopsBefore; }
+    bool stoppedBy(std::uint64_t stops) const { return stops > stopsBefore_; }
+
+    bool openStream(HANDLE wakeUp) {
+        stream_ = WaveOutStream::open(format_, wakeUp);
+        return stream_ != nullptr;
     }
 
-    // Any thread. The worker notices at once and silences the stream.
-    void requestStop() {
-        stopRequested_ = true;
-        SetEvent(wakeUp_.get());
-    }
+    void silence() { stream_->silence(); }
 
-    // The worker: feeds the stream until the samples are used up or a stop is requested, then
-    // closes it. Only the copy of the samples is left afterwards.
-    void feed() {
-        std::size_t next = 0;
-        while (!stopRequested_) {
-            const std::size_t queued = stream_->reclaimFinished();
-            if (next == samples_.size() && queued == 0) break;  // played to the end
-            if (!queueSlices(next)) break;                      // the device has gone away
-            WaitForSingleObject(wakeUp_.get(), kWakeUpMilliseconds);
+    // Takes back finished slices and queues more while slots are free; false once the samples have
+    // played to their end, or the device refused a slice (it has gone away).
+    bool feed() {
+        const std::size_t queued = stream_->reclaimFinished();
+        if (next_ == samples_.size() && queued == 0) return false;
+        while (next_ < samples_.size() && stream_->hasFreeSlot()) {
+            const std::size_t size = std::min(sliceBytes_, samples_.size() - next_);
+            // The device only reads a slice, so bytes played in place may be read-only resources.
+            if (!stream_->queue(const_cast<char*>(samples_.data() + next_), size)) return false;
+            next_ += size;
         }
-        stream_.reset();
+        return true;
     }
 
 private:
-    explicit Playback(const PlayableClip& clip)
-        : format_(deviceFormat(clip.format)),
-          samples_(clip.samples),
-          sliceBytes_(sliceSize()),
-          wakeUp_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
-
     std::size_t sliceSize() const {
         WAVEFORMATEX header;
         std::memcpy(&header, format_.data(), sizeof header);
@@ -186,116 +192,213 @@ private:
         return std::max(bytes / align * align, align);
     }
 
-    // Queues slices from `next` while slots are free; false when the device refused one.
-    bool queueSlices(std::size_t& next) {
-        while (next < samples_.size() && stream_->hasFreeSlot()) {
-            const std::size_t size = std::min(sliceBytes_, samples_.size() - next);
-            if (!stream_->queue(samples_.data() + next, size)) return false;
-            next += size;
+    std::vector<char> format_;
+    std::string copy_;  // empty when played in place
+    std::string_view samples_;
+    std::size_t sliceBytes_;
+    std::size_t next_ = 0;
+    std::uint64_t stopsBefore_ = 0;
+    // Declared after the samples: it is closed before the bytes it plays go away.
+    std::unique_ptr<WaveOutStream> stream_;
+};
+
+// What the callers and the sound thread share, guarded by one lock: the playbacks handed over and
+// not yet opened, how many stops were requested, and how many playbacks are active.
+class Orders {
+public:
+    void handOver(std::unique_ptr<Playback> playback) {
+        std::lock_guard<std::mutex> guard(lock_);
+        playback->markRequested(stops_);
+        requested_.push_back(std::move(playback));
+        ++active_;
+    }
+
+    // Every playback handed over until now is stopped, whether its stream is open yet or not.
+    void stopAll() {
+        std::lock_guard<std::mutex> guard(lock_);
+        ++stops_;
+    }
+
+    std::uint64_t stops() {
+        std::lock_guard<std::mutex> guard(lock_);
+        return stops_;
+    }
+
+    // The oldest playback handed over and not yet taken, or null.
+    std::unique_ptr<Playback> takeRequested() {
+        std::lock_guard<std::mutex> guard(lock_);
+        if (requested_.empty()) return nullptr;
+        std::unique_ptr<Playback> oldest = std::move(requested_.front());
+        requested_.pop_front();
+        return oldest;
+    }
+
+    // Called once the playback has released everything it held.
+    void ended() {
+        std::lock_guard<std::mutex> guard(lock_);
+        --active_;
+    }
+
+    std::size_t active() {
+        std::lock_guard<std::mutex> guard(lock_);
+        return active_;
+    }
+
+private:
+    std::mutex lock_;
+    std::deque<std::unique_ptr<Playback>> requested_;
+    std::uint64_t stops_ = 0;
+    std::size_t active_ = 0;
+};
+
+// The one thread that opens, feeds and closes every stream, so that waveOut is only ever called
+// there. Every stream signals the thread's one event for each finished slice, and the callers signal
+// it for every order; with nothing sounding it waits on the event alone. Destroying it stops every
+// playback and joins the thread.
+class SoundThread {
+public:
+    // Null when the event or the thread cannot be had: one more silent sound failure.
+    static std::unique_ptr<SoundThread> start(Orders& orders) {
+        UniqueHandle wakeUp(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+        if (!wakeUp) return nullptr;
+        std::unique_ptr<SoundThread> sound(new SoundThread(orders, std::move(wakeUp)));
+        try {
+            sound->thread_ = std::thread(&SoundThread::run, sound.get());
+        } catch (const std::system_error&) {
+            return nullptr;
         }
+        return sound;
+    }
+
+    SoundThread(const SoundThread&) = delete;
+    SoundThread& operator=(const SoundThread&) = delete;
+
+    ~SoundThread() {
+        if (!thread_.joinable()) return;
+        // The stop is counted before the end is announced, so a thread that sees the end also sees
+        // that everything handed over until now is stopped, and leaves nothing open behind it.
+        orders_.stopAll();
+        ending_ = true;
+        wakeUp();
+        thread_.join();
+    }
+
+    void wakeUp() { SetEvent(wakeUp_.get()); }
+
+private:
+    SoundThread(Orders& orders, UniqueHandle wakeUp) : orders_(orders), wakeUp_(std::move(wakeUp)) {}
+
+    void run() {
+        for (;;) {
+            const bool ending = ending_;
+            const std::uint64_t stops = orders_.stops();
+            silenceStopped(stops);
+            // One stream at a time: a stop that comes while the device opens is seen before it is fed.
+            if (openNextRequested(stops)) continue;
+            feedAll();
+            if (ending) return;
+            WaitForSingleObject(wakeUp_.get(), sounding_.empty() ? INFINITE : kWakeUpMilliseconds);
+        }
+    }
+
+    // All stopped streams are silenced first, then closed: closing one waits for its device to hand
+    // the slices back, and the others stopped with it must not sound on meanwhile.
+    void silenceStopped(std::uint64_t stops) {
+        std::vector<std::unique_ptr<Playback>> stopped;
+        for (auto at = sounding_.begin(); at != sounding_.end();) {
+            if (!(*at)->stoppedBy(stops)) {
+                ++at;
+                continue;
+            }
+            (*at)->silence();
+            stopped.push_back(std::move(*at));
+            at = sounding_.erase(at);
+        }
+        for (std::unique_ptr<Playback>& playback : stopped) release(std::move(playback));
+    }
+
+    // False when nothing was waiting to be opened.
+    bool openNextRequested(std::uint64_t stops) {
+        std::unique_ptr<Playback> next = orders_.takeRequested();
+        if (!next) return false;
+        if (!next->stoppedBy(stops) && next->openStream(wakeUp_.get()))
+            sounding_.push_back(std::move(next));
+        else
+            release(std::move(next));  // stopped before it sounded, no device, or a refused format
         return true;
     }
 
-    std::vector<char> format_;
-    std::string samples_;
-    std::size_t sliceBytes_;
+    void feedAll() {
+        for (auto at = sounding_.begin(); at != sounding_.end();) {
+            if ((*at)->feed()) {
+                ++at;
+                continue;
+            }
+            std::unique_ptr<Playback> finished = std::move(*at);
+            at = sounding_.erase(at);
+            release(std::move(finished));
+        }
+    }
+
+    // Closes the stream and frees the samples before the playback stops counting as active.
+    void release(std::unique_ptr<Playback> playback) {
+        playback.reset();
+        orders_.ended();
+    }
+
+    Orders& orders_;
     UniqueHandle wakeUp_;
-    // Declared after them: it is closed before the samples it plays and the event it signals go away.
-    std::unique_ptr<WaveOutStream> stream_;
-    std::atomic<bool> stopRequested_{false};
+    std::list<std::unique_ptr<Playback>> sounding_;  // only the sound thread touches it
+    std::atomic<bool> ending_{false};
+    std::thread thread_;
 };
 
-// The set of active playbacks: the only state the workers share with the window thread.
 class Player {
 public:
-    // Never destroyed: a process that ends without stopping its clips may still have workers
-    // running while static objects are torn down, and they must find the set intact.
+    // Never destroyed: a process that ends without stopping its clips may still have its sound
+    // thread running while static objects are torn down, and it must find the player intact.
     static Player& instance() {
         static Player* const player = new Player;
         return *player;
     }
 
-    bool play(std::string_view clip) {
+    bool play(std::string_view clip, ClipBytes bytes) {
         const std::optional<PlayableClip> playable = checkPlayableClip(clip);
         if (!playable) return false;
-        joinEndedWorkers();
-        std::unique_ptr<Playback> playback = Playback::start(*playable);
-        if (!playback) return true;  // no device, or it refused the stream: silence
-        std::unique_ptr<Playback> unstarted;
-        {
-            std::lock_guard<std::mutex> guard(lock_);
-            Entry& entry = active_.emplace_back();
-            entry.playback = std::move(playback);
-            try {
-                entry.worker = std::thread(&Player::work, this, entry.playback.get());
-            } catch (const std::system_error&) {
-                unstarted = std::move(entry.playback);
-                active_.pop_back();
-            }
-        }
-        return true;  // a worker that could not start is one more silent sound failure
+        auto playback = std::make_unique<Playback>(*playable, bytes);
+        std::lock_guard<std::mutex> guard(lifecycle_);
+        if (!sound_) sound_ = SoundThread::start(orders_);
+        if (!sound_) return true;  // silence, and the copy goes with the playback
+        orders_.handOver(std::move(playback));
+        sound_->wakeUp();
+        return true;
     }
 
     void stopAll(bool wait) {
-        {
-            std::lock_guard<std::mutex> guard(lock_);
-            for (Entry& entry : active_) entry.playback->requestStop();
-        }
+        std::lock_guard<std::mutex> guard(lifecycle_);
+        if (!sound_) return;
         if (wait) {
-            std::unique_lock<std::mutex> guard(lock_);
-            allEnded_.wait(guard, [this] { return active_.empty(); });
+            sound_.reset();
+            return;
         }
-        joinEndedWorkers();
+        orders_.stopAll();
+        sound_->wakeUp();
     }
 
-    std::size_t activeCount() {
-        std::lock_guard<std::mutex> guard(lock_);
-        return active_.size();
-    }
+    std::size_t activeCount() { return orders_.active(); }
 
 private:
-    struct Entry {
-        std::unique_ptr<Playback> playback;
-        std::thread worker;
-    };
-
-    // Runs on the playback's own worker. The lock is taken only to leave the set, after the stream
-    // is closed, and the playback's memory is freed outside it.
-    void work(Playback* playback) {
-        playback->feed();
-        std::unique_ptr<Playback> finished;
-        {
-            std::lock_guard<std::mutex> guard(lock_);
-            const auto self = std::find_if(active_.begin(), active_.end(), [playback](const Entry& e) {
-                return e.playback.get() == playback;
-            });
-            finished = std::move(self->playback);
-            ended_.push_back(std::move(self->worker));
-            active_.erase(self);
-            allEnded_.notify_all();
-        }
-    }
-
-    // Workers that have left the set have nothing left to do but return, so joining them is brief.
-    void joinEndedWorkers() {
-        std::vector<std::thread> ended;
-        {
-            std::lock_guard<std::mutex> guard(lock_);
-            ended.swap(ended_);
-        }
-        for (std::thread& worker : ended) worker.join();
-    }
-
-    std::mutex lock_;
-    std::condition_variable allEnded_;
-    std::list<Entry> active_;
-    std::vector<std::thread> ended_;
+    Orders orders_;
+    // Starting and ending the sound thread; held while a playback is handed over, so that none can
+    // slip in while the thread is ending and be left behind with nobody to sound or release it.
+    std::mutex lifecycle_;
+    std::unique_ptr<SoundThread> sound_;
 };
 
 }  // namespace
 
-bool playClip(std::string_view clip) {
-    return Player::instance().play(clip);
+bool playClip(std::string_view clip, ClipBytes bytes) {
+    return Player::instance().play(clip, bytes);
 }
 
 void stopAllClips(bool wait) {
@@ -307,11 +410,11 @@ std::size_t activeClipPlaybacks() {
 }
 
 void Win32ClipSounder::playLowLimit() {
-    playClip(lowLimitClip());
+    playClip(lowLimitClip(), ClipBytes::InPlace);
 }
 
 void Win32ClipSounder::playHighLimit() {
-    playClip(highLimitClip());
+    playClip(highLimitClip(), ClipBytes::InPlace);
 }
 
 void Win32ClipSounder::stopAll() {
