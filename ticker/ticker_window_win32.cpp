@@ -1,6 +1,5 @@
 #include "ticker/ticker_window_win32.h"
 
-#include <commctrl.h>
 #include <windowsx.h>
 
 #include <iterator>
@@ -16,7 +15,6 @@ namespace {
 
 constexpr wchar_t kWindowClass[] = L"TickerWindow";
 constexpr UINT_PTR kRefreshTimerId = 1;
-constexpr UINT_PTR kSubclassId = 1;
 constexpr int kFirstControlId = 1001;
 // Raised once the press has been handled: the help window it opens takes the activation, and
 // Wine loses track of the ticker's own activation when that happens inside the press.
@@ -208,7 +206,7 @@ void TickerWindow::createControls() {
                          SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         }
         if (spec.kind == Kind::CheckBox) SendMessageW(c, BM_SETCHECK, BST_CHECKED, 0);
-        if (spec.kind != Kind::TransLabel) SetWindowSubclass(c, controlProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+        if (spec.kind != Kind::TransLabel) subclass(c, i);
     }
     for (HWND c : controls_) ShowWindow(c, SW_SHOWNA);
 }
@@ -390,15 +388,31 @@ void TickerWindow::onCommand(WPARAM wp, LPARAM lp) {
     }
 }
 
-LRESULT CALLBACK TickerWindow::controlProc(HWND c, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR self) {
-    return reinterpret_cast<TickerWindow*>(self)->handleControl(c, msg, wp, lp);
+// Plain subclassing: the common controls' helpers for it would load a library that costs the
+// process more than a megabyte for three calls.
+void TickerWindow::subclass(HWND c, size_t index) {
+    SetWindowLongPtrW(c, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    originalProcs_[index] =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrW(c, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(controlProc)));
+}
+
+WNDPROC TickerWindow::originalProcOf(HWND c) const {
+    const int index = GetDlgCtrlID(c) - kFirstControlId;
+    return index >= 0 && static_cast<size_t>(index) < kControlCount ? originalProcs_[index] : nullptr;
+}
+
+LRESULT CALLBACK TickerWindow::controlProc(HWND c, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = reinterpret_cast<TickerWindow*>(GetWindowLongPtrW(c, GWLP_USERDATA));
+    return self->handleControl(c, msg, wp, lp);
 }
 
 // The controls' own events run before the control processes the input.
 LRESULT TickerWindow::handleControl(HWND c, UINT msg, WPARAM wp, LPARAM lp) {
+    const WNDPROC original = originalProcOf(c);
+    if (!original) return DefWindowProcW(c, msg, wp, lp);
     if (msg == WM_NCDESTROY) {
-        RemoveWindowSubclass(c, controlProc, kSubclassId);
-        return DefSubclassProc(c, msg, wp, lp);
+        SetWindowLongPtrW(c, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+        return CallWindowProcW(original, c, msg, wp, lp);
     }
     if (msg == WM_LBUTTONDOWN && events_) {
         if (c == control(Control::CodeBox)) events_->onCodeBoxPressed();
@@ -409,7 +423,7 @@ LRESULT TickerWindow::handleControl(HWND c, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_RBUTTONUP && c == control(Control::AlarmCheck)) program::endNow(0);
     const bool numeric = c == control(Control::LowerBox) || c == control(Control::UpperBox);
     if (numeric && msg == WM_CHAR && !numericBoxAccepts(static_cast<unsigned>(wp))) return 0;
-    const LRESULT result = DefSubclassProc(c, msg, wp, lp);
+    const LRESULT result = CallWindowProcW(original, c, msg, wp, lp);
     if (numeric && msg == WM_KILLFOCUS) onNumericBoxFocusLost(c);
     return result;
 }

@@ -52,9 +52,11 @@ public:
 
 private:
     static LRESULT CALLBACK windowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp);
-    static LRESULT CALLBACK controlProc(HWND control, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
+    static LRESULT CALLBACK controlProc(HWND control, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
     LRESULT handleControl(HWND control, UINT msg, WPARAM wp, LPARAM lp);
+    void subclass(HWND control, size_t index);
+    WNDPROC originalProcOf(HWND control) const;
 
     void createFonts();
     void createControls();
@@ -74,6 +76,9 @@ private:
     HINSTANCE instance_;
     HWND window_ = nullptr;
     HWND controls_[8] = {};
+    // The controls' own window procedures, by control index; kept after the handles are cleared,
+    // since the controls outlive the window's destroyed event by a few messages.
+    WNDPROC originalProcs_[8] = {};
     HWND lastFocus_ = nullptr;
     TickerEvents* events_ = nullptr;
     TimerPeriod timer_;
