@@ -137,10 +137,30 @@ std::wstring transLabelText(HWND label) {
     return s ? s->text : std::wstring();
 }
 
+// Whether another label's rectangle meets this one's: then their glyphs may cross, and only a
+// repaint from beneath puts them back in the right order.
+bool overlapsAnotherLabel(HWND label) {
+    RECT own;
+    GetWindowRect(label, &own);
+    for (HWND other = GetWindow(GetParent(label), GW_CHILD); other; other = GetWindow(other, GW_HWNDNEXT)) {
+        RECT r, common;
+        if (other == label || !isTransLabel(other) || !IsWindowVisible(other)) continue;
+        GetWindowRect(other, &r);
+        if (IntersectRect(&common, &own, &r)) return true;
+    }
+    return false;
+}
+
 void setTransLabelColour(HWND label, COLORREF colour) {
     LabelState* s = stateOf(label);
     if (s && s->colour == colour) return;
     if (s) s->colour = colour;
+    // The labels' fonts draw without antialiasing, so the same text in a new colour covers exactly
+    // the pixels of the old glyphs: the label alone repaints, which halves the cost of a flash.
+    if (s && !s->text.empty() && !overlapsAnotherLabel(label)) {
+        InvalidateRect(label, nullptr, FALSE);
+        return;
+    }
     repaintWithWhatLiesUnder(label);
 }
 
