@@ -13,6 +13,7 @@
 #include "info/gradient.h"
 #include "info/icon_resources.h"
 #include "info/info_windows_win32.h"
+#include "ticker/font_record_win32.h"
 #include "ticker/program_win32.h"
 
 namespace {
@@ -82,20 +83,6 @@ RECT placeOf(HWND window) {
 std::string describe(const RECT& place) {
     return std::to_string(place.left) + "," + std::to_string(place.top) + " " + std::to_string(place.right) +
            "x" + std::to_string(place.bottom);
-}
-
-LOGFONTW gb2312(LONG height, LONG weight, const wchar_t* face = L"", BYTE out = 0, BYTE clip = 0,
-                BYTE quality = 0, BYTE pitchAndFamily = 0) {
-    LOGFONTW font{};
-    font.lfHeight = height;
-    font.lfWeight = weight;
-    font.lfCharSet = GB2312_CHARSET;
-    font.lfOutPrecision = out;
-    font.lfClipPrecision = clip;
-    font.lfQuality = quality;
-    font.lfPitchAndFamily = pitchAndFamily;
-    lstrcpynW(font.lfFaceName, face, LF_FACESIZE);
-    return font;
 }
 
 // Every field of the record, so that a difference in any of them shows.
@@ -307,16 +294,16 @@ TEST_F(InfoWindows, ControlsHaveTheirKindPlaceParentTextAndFont) {
          nullptr,
          {5, 27, 360, 62},
          kGreeting,
-         gb2312(-14, 700)},
-        {Which::Help, L"标签1", L"InfoLabel", nullptr, {27, 94, 80, 22}, L"使用操作", gb2312(-12, 700)},
-        {Which::Help, L"标签3", L"InfoLabel", nullptr, {267, 94, 80, 22}, L"关于软件", gb2312(-12, 400)},
+         ticker::gb2312Font(-14, 700)},
+        {Which::Help, L"标签1", L"InfoLabel", nullptr, {27, 94, 80, 22}, L"使用操作", ticker::gb2312Font(-12, 700)},
+        {Which::Help, L"标签3", L"InfoLabel", nullptr, {267, 94, 80, 22}, L"关于软件", ticker::gb2312Font(-12, 400)},
         {Which::Usage,
          L"分组框1",
          L"InfoGroupBox",
          nullptr,
          {3, 5, 369, 67},
          L" 基本介绍 ",
-         gb2312(-12, 700)},
+         ticker::gb2312Font(-12, 700)},
         {Which::Usage,
          L"透明标签1",
          L"InfoTransLabel",
@@ -330,7 +317,7 @@ TEST_F(InfoWindows, ControlsHaveTheirKindPlaceParentTextAndFont) {
          nullptr,
          {3, 77, 413, 222},
          L" 使用方法 ",
-         gb2312(-12, 700)},
+         ticker::gb2312Font(-12, 700)},
         {Which::Usage,
          L"透明标签2",
          L"InfoTransLabel",
@@ -344,28 +331,28 @@ TEST_F(InfoWindows, ControlsHaveTheirKindPlaceParentTextAndFont) {
          nullptr,
          {51, 32, 272, 60},
          kFacts,
-         gb2312(-12, 400, L"宋体", 3, 2, 1, 2)},
+         ticker::gb2312Font(-12, 400, L"宋体", 3, 2, 1, 2)},
         {Which::About,
          L"透明标签3",
          L"InfoTransLabel",
          nullptr,
          {30, 120, 314, 90},
          kContact,
-         gb2312(-12, 400)},
+         ticker::gb2312Font(-12, 400)},
         {Which::About,
          L"分组框1",
          L"InfoGroupBox",
          nullptr,
          {6, 12, 362, 76},
          L" 软 件 信 息 ",
-         gb2312(-14, 700)},
+         ticker::gb2312Font(-14, 700)},
         {Which::About,
          L"分组框2",
          L"InfoGroupBox",
          nullptr,
          {6, 99, 362, 117},
          L" 联 系 作 者 ",
-         gb2312(-14, 700)},
+         ticker::gb2312Font(-14, 700)},
     };
     for (Which which : {Which::Help, Which::Usage, Which::About}) {
         withWindow(which, [&](HWND window) {
